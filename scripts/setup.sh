@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Telmo need, when any is missing.
+# Sourced by run.sh and test.sh.
+set -euo pipefail
+
+TELMO_PACKAGES=(
+    cmake g++ ninja-build ccache pkg-config
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-image-formats-plugins
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth trayer xdotool xclip imagemagick x11-utils
+)
+
+telmo_install_missing_packages() {
+    local missing=()
+    local package
+    for package in "${TELMO_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
+            missing+=("$package")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        command -v sudo >/dev/null || {
+            echo "Missing packages (${missing[*]}) and no sudo to install them." >&2
+            exit 1
+        }
+        sudo=(sudo)
+    fi
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -q
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# telmo_build <build folder> [cmake options...]
+telmo_build() {
+    local folder=$1
+    shift
+    cmake -S "$TELMO_ROOT" -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$folder" -j2
+}
+
+TELMO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

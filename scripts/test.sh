@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds Telmo and runs every test: once as released, once under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Installs what is missing on a Debian 12 machine first.
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/setup.sh"
+telmo_install_missing_packages
+
+werror=OFF
+[ -n "${CI:-}" ] && werror=ON
+
+telmo_build "$TELMO_ROOT/build" -DTELMO_WERROR=$werror
+(cd "$TELMO_ROOT/build" && ctest --output-on-failure -j2)
+
+telmo_build "$TELMO_ROOT/build-sanitize" -DTELMO_WERROR=$werror -DTELMO_SANITIZE=ON -DTELMO_BENCHMARKS=OFF
+(cd "$TELMO_ROOT/build-sanitize" && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j2)
