@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The full path of an executable found in the folders of PATH, as a shell would find it.
+std::optional<std::filesystem::path> FindOnPath(const std::string& name);
+
+// Starts a program and does not wait for it: no shell, its own session, standard input from
+// /dev/null, and the child reaped in the background so it never lingers as a zombie.
+// True when the program was started.
+bool SpawnDetached(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                   const std::filesystem::path& workingDirectory = {});
+
+} // namespace platform
+
+namespace platform {
+
+// The full path of the running program's own file.
+std::filesystem::path ExecutablePath();
+
+} // namespace platform

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace platform {
+
+// The program that the original platform would run for a name ending in ".exe": the name
+// without ".exe", blanks as "-" ("telmo import.exe" -> "telmo-import"), in the folder given.
+// Empty when the name does not end in ".exe".
+std::filesystem::path ExecutableForName(const std::string& name,
+                                        const std::filesystem::path& folder);
+
+// The shell's "open" verb: a program name ending in ".exe" starts that program from the working
+// directory, without arguments; anything else is handed to the desktop's handler for documents.
+// Neither waits. True when something was started.
+bool ShellOpen(const std::string& file,
+               const std::filesystem::path& workingDirectory = std::filesystem::current_path());
+
+// The program's help file: its own path with the extension replaced by ".CHM".
+std::filesystem::path HelpFilePath();
+
+} // namespace platform

@@ -1,0 +1,63 @@
+#include "MessageBox.h"
+
+#include <QMessageBox>
+
+namespace platform {
+
+namespace {
+
+ScopedMessageBoxAnswers* g_answers = nullptr;
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Exclamation:
+        return QMessageBox::Warning;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+MessageResult ShowMessageBox(QWidget* owner, const MessageBoxRequest& request)
+{
+    if (g_answers) {
+        g_answers->m_shown.push_back(request);
+        return g_answers->m_handler(request);
+    }
+    QMessageBox box(ToQtIcon(request.icon), QString::fromLocal8Bit(request.caption),
+                    QString::fromLocal8Bit(request.text), QMessageBox::NoButton, owner);
+    if (request.buttons == MessageButtons::YesNo) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        // Escape and the close box answer No, as on the original platform.
+        box.setEscapeButton(QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? MessageResult::Yes : MessageResult::No;
+    }
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+    return MessageResult::Ok;
+}
+
+ScopedMessageBoxAnswers::ScopedMessageBoxAnswers(Handler handler)
+    : m_handler(std::move(handler)), m_previous(g_answers)
+{
+    g_answers = this;
+}
+
+ScopedMessageBoxAnswers::ScopedMessageBoxAnswers(MessageResult yesNoAnswer)
+    : ScopedMessageBoxAnswers([yesNoAnswer](const MessageBoxRequest& request) {
+          return request.buttons == MessageButtons::YesNo ? yesNoAnswer : MessageResult::Ok;
+      })
+{}
+
+ScopedMessageBoxAnswers::~ScopedMessageBoxAnswers()
+{
+    g_answers = m_previous;
+}
+
+} // namespace platform
