@@ -1,6 +1,8 @@
 #include "DialSequence.h"
 
 #include "DialCommand.h"
+#include "SerialLine.h"
+#include "TelephonyRequest.h"
 
 namespace {
 
@@ -18,6 +20,26 @@ DialOutcome OfferSettings(const DialServices& services, const char* text)
 }
 
 } // namespace
+
+DialSettings ReadDialSettings(const platform::ProfileFile& file)
+{
+    platform::ProfileDocument document = file.Load();
+    return {document.ReadInt("Modem", "ExtDialer", 0), document.ReadInt("Modem", "Port", 0),
+            document.ReadString("Modem", "DialOut", "")};
+}
+
+DialServices SystemDialServices(std::filesystem::path iniPath,
+                                DialServices::MessageBoxFunction showMessage)
+{
+    DialServices services;
+    services.readSettings = [file = platform::ProfileFile(std::move(iniPath))] {
+        return ReadDialSettings(file);
+    };
+    services.showMessage = std::move(showMessage);
+    services.makeLine = [] { return std::make_unique<CSerialLine>(); };
+    services.requestMakeCall = RequestMakeCall;
+    return services;
+}
 
 DialOutcome RunDialSequence(const DialServices& services, const std::string& name,
                             const std::string& number)

@@ -2,8 +2,10 @@
 
 #include "MessageBox.h"
 #include "ModemLine.h"
+#include "ProfileFile.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,6 +17,9 @@ struct DialSettings
     int port = 0;        // the modem's COM number; 0 when no modem is configured
     std::string dialOut; // the outside-line prefix
 };
+
+// The settings as they are in the file now, with their defaults where a key is missing.
+DialSettings ReadDialSettings(const platform::ProfileFile& file);
 
 // What the dial sequence needs from around it, so that it runs the same under the number
 // card and in tests.
@@ -31,6 +36,11 @@ struct DialServices
     std::function<std::unique_ptr<ModemLine>()> makeLine;
     TelephonyFunction requestMakeCall;
 };
+
+// The real services: the settings of the telmo.ini at the path, the machine's serial ports and
+// the desktop's default dialer; the boxes are shown by the given function.
+DialServices SystemDialServices(std::filesystem::path iniPath,
+                                DialServices::MessageBoxFunction showMessage);
 
 enum class DialOutcome
 {

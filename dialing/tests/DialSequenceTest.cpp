@@ -4,6 +4,8 @@
 #include "PseudoTerminal.h"
 #include "SerialLine.h"
 #include "TelephonyRequest.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempFolder.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -231,4 +233,54 @@ TEST_F(DialSequenceTest, StalledModemStillGetsTheDialingBox)
     ExpectDialingBox(m_shown[0]);
     EXPECT_EQ(received, "");
     close(other);
+}
+
+TEST(DialSettingsTest, ReadsTheModemSectionWithItsDefaults)
+{
+    testsupport::TempFolder folder;
+    platform::ProfileFile file(folder / "telmo.ini");
+    DialSettings missing = ReadDialSettings(file);
+    EXPECT_EQ(missing.extDialer, 0);
+    EXPECT_EQ(missing.port, 0);
+    EXPECT_EQ(missing.dialOut, "");
+
+    testsupport::WriteFile(file.Path(), "[Item1]\nPort=7\n[modem]\nport=4\nDialOut=0w\n");
+    DialSettings stored = ReadDialSettings(file);
+    EXPECT_EQ(stored.extDialer, 0);
+    EXPECT_EQ(stored.port, 4);
+    EXPECT_EQ(stored.dialOut, "0w");
+}
+
+TEST_F(DialSequenceTest, SystemServicesDialTheModemNamedInTelmoIni)
+{
+    PseudoTerminal modem;
+    testsupport::ScopedEnvironment ports(platform::SerialPortMap::kEnvironmentVariable,
+                                         "COM4=" + modem.SlavePath());
+    testsupport::TempFolder folder;
+    testsupport::WriteFile(folder / "telmo.ini", "[Modem]\nExtDialer=0\nPort=4\nDialOut=9\n");
+    std::string received;
+    auto showMessage = [&](const MessageBoxRequest& request) {
+        m_shown.push_back(request);
+        received = modem.Read(22);
+        return MessageResult::Ok;
+    };
+    EXPECT_EQ(
+        RunDialSequence(SystemDialServices(folder / "telmo.ini", showMessage), "Ann", "5551234"),
+        DialOutcome::CardStaysOpen);
+    EXPECT_EQ(received, "atm1\r\natdt9,5551234;\r\n");
+    ASSERT_EQ(m_shown.size(), 1u);
+    ExpectDialingBox(m_shown[0]);
+}
+
+TEST_F(DialSequenceTest, SystemServicesHandExternalDialsToTheDesktop)
+{
+    InstallOpener();
+    testsupport::TempFolder folder;
+    testsupport::WriteFile(folder / "telmo.ini", "[Modem]\nExtDialer=1\nPort=4\n");
+    auto noBox = [](const MessageBoxRequest&) -> MessageResult {
+        throw std::logic_error("no box expected");
+    };
+    EXPECT_EQ(RunDialSequence(SystemDialServices(folder / "telmo.ini", noBox), "Ann", "*31#555"),
+              DialOutcome::CardStaysOpen);
+    EXPECT_EQ(WaitForArguments(), "tel:*31%23555\n");
 }

@@ -1,9 +1,10 @@
 #include "SerialPortMap.h"
 
-#include <cstdlib>
+#include "support/ScopedEnvironment.h"
+#include "support/TempFolder.h"
+
 #include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using platform::SerialPort;
@@ -16,11 +17,8 @@ namespace {
 class SerialPortMapTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
+    SerialPortMapTest()
     {
-        m_root = fs::temp_directory_path() / ("telmo-serialmap-" + std::to_string(getpid()));
-        fs::remove_all(m_root);
-        m_roots = {m_root / "sys", m_root / "dev"};
         fs::create_directories(m_roots.dev);
         AddTty("ttyS0", "4");
         AddTty("ttyS1", "0");                       // reserved, no UART behind it
@@ -32,19 +30,11 @@ protected:
         AddTty("tty0");
         AddTty("ttySAC0");
         AddTty("console");
-        const char* previous = std::getenv(SerialPortMap::kEnvironmentVariable);
-        if (previous)
-            m_savedEnvironment = previous;
-        unsetenv(SerialPortMap::kEnvironmentVariable);
     }
 
-    void TearDown() override
+    void SetPortsVariable(const std::string& value)
     {
-        if (m_savedEnvironment)
-            setenv(SerialPortMap::kEnvironmentVariable, m_savedEnvironment->c_str(), 1);
-        else
-            unsetenv(SerialPortMap::kEnvironmentVariable);
-        fs::remove_all(m_root);
+        setenv(SerialPortMap::kEnvironmentVariable, value.c_str(), 1);
     }
 
     void AddTty(const std::string& name, const char* type = nullptr, bool withDevice = true)
@@ -67,9 +57,10 @@ protected:
         return result;
     }
 
-    fs::path m_root;
-    platform::SerialPortRoots m_roots;
-    std::optional<std::string> m_savedEnvironment;
+    testsupport::TempFolder m_root;
+    platform::SerialPortRoots m_roots{m_root / "sys", m_root / "dev"};
+    // Restores the variable after tests that set it.
+    testsupport::ScopedEnvironment m_portsVariable{SerialPortMap::kEnvironmentVariable, {}};
 };
 
 using Numbers = std::vector<std::pair<int, fs::path>>;
@@ -92,7 +83,7 @@ TEST_F(SerialPortMapTest, MachinePortsAreNumberedSeriesBySeriesInKernelIndexOrde
 
 TEST_F(SerialPortMapTest, ExplicitEntriesKeepTheirNumbersAndTheMachineFillsTheGaps)
 {
-    setenv(SerialPortMap::kEnvironmentVariable, "COM2=/dev/pts/7;com5=/tmp/modem", 1);
+    SetPortsVariable("COM2=/dev/pts/7;com5=/tmp/modem");
     SerialPortMap map(m_roots);
     // Naming a machine device explicitly moves it rather than listing it twice.
     EXPECT_TRUE(map.AddPort(9, Dev("ttyACM0")));
@@ -111,8 +102,7 @@ TEST_F(SerialPortMapTest, ExplicitEntriesKeepTheirNumbersAndTheMachineFillsTheGa
 
 TEST_F(SerialPortMapTest, TheEnvironmentOutranksAddedEntriesAndBadEntriesAreIgnored)
 {
-    setenv(SerialPortMap::kEnvironmentVariable, "junk;COM0=/a;COMx=/b;COM4=;=/c;;COM3=/dev/pts/3",
-           1);
+    SetPortsVariable("junk;COM0=/a;COMx=/b;COM4=;=/c;;COM3=/dev/pts/3");
     SerialPortMap map(platform::SerialPortRoots{m_root / "none", m_root / "none"});
     EXPECT_FALSE(map.AddPort(3, "/dev/ttyUSB7"));
     EXPECT_FALSE(map.AddPort(0, "/dev/ttyUSB7"));
@@ -123,7 +113,7 @@ TEST_F(SerialPortMapTest, TheEnvironmentOutranksAddedEntriesAndBadEntriesAreIgno
 
 TEST_F(SerialPortMapTest, LooksUpBothWays)
 {
-    setenv(SerialPortMap::kEnvironmentVariable, "COM1=/dev/pts/9", 1);
+    SetPortsVariable("COM1=/dev/pts/9");
     SerialPortMap map(m_roots);
     EXPECT_EQ(map.DeviceFor(1), fs::path("/dev/pts/9"));
     EXPECT_EQ(map.DeviceFor(2), Dev("ttyS0"));
