@@ -207,17 +207,6 @@ TEST_F(DialSequenceTest, ModemGetsTheCommandWhileTheDialingBoxIsUp)
     EXPECT_EQ(received, "atm1\r\natdt5551234;\r\n");
 }
 
-TEST_F(DialSequenceTest, ModemPortInUseOffersTheSettings)
-{
-    PseudoTerminal modem;
-    CSerialLine holder(modem.PortMap(3));
-    ASSERT_TRUE(holder.Open(3, 9600));
-    EXPECT_EQ(RunDialSequence(ModemServices({0, 3, ""}, modem), "Ann", "5551234"),
-              DialOutcome::CardStaysOpen);
-    ASSERT_EQ(m_shown.size(), 1u);
-    ExpectSettingsQuestion(m_shown[0], kModemInUseText);
-}
-
 TEST_F(DialSequenceTest, StalledModemStillGetsTheDialingBox)
 {
     PseudoTerminal modem;
