@@ -3,6 +3,7 @@
 #include "Clipboard.h"
 #include "Images.h"
 #include "KindPicture.h"
+#include "MessageBox.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -61,7 +62,7 @@ QPushButton* MakeCopyButton(const QString& name, const QString& toolTip, const c
 
 } // namespace
 
-CNumberDlg::CNumberDlg(QWidget* parent)
+CNumberDlg::CNumberDlg(std::filesystem::path iniPath, QWidget* parent)
     : QDialog(parent), m_namePicture(MakePicture(telmo::image::kName, "")),
       m_nameText(MakeText(QStringLiteral("Entry Name"), "1006")),
       m_copyNameButton(MakeCopyButton(QStringLiteral("Copy Name"),
@@ -73,7 +74,7 @@ CNumberDlg::CNumberDlg(QWidget* parent)
                                         QStringLiteral("Copy number to clipboard"), "1013")),
       m_dialButton(MakeButton(QStringLiteral("Dial"), "1015")),
       m_closeButton(MakeButton(QStringLiteral("Close"), "1")),
-      m_editButton(MakeButton(QStringLiteral("Edit"), "1003"))
+      m_editButton(MakeButton(QStringLiteral("Edit"), "1003")), m_iniPath(std::move(iniPath))
 {
     setWindowTitle(QStringLiteral("Dialog"));
     BuildLayout();
@@ -170,8 +171,12 @@ void CNumberDlg::OnCopyNumber()
 
 void CNumberDlg::OnDial()
 {
-    // Dialing leaves the card open. The dial sequence is started from here; until it is hooked
-    // in, the button does nothing.
+    const DialServices services =
+        SystemDialServices(m_iniPath, [this](const platform::MessageBoxRequest& request) {
+            return platform::ShowMessageBox(this, request);
+        });
+    if (RunDialSequence(services, m_strName, m_strNumber) == DialOutcome::OpenSettings)
+        done(kResultSettings);
 }
 
 void CNumberDlg::OnEdit()

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "DialSequence.h"
+
 #include <QDialog>
+#include <filesystem>
 #include <string>
 
 class QLabel;
@@ -15,12 +18,13 @@ class CNumberDlg : public QDialog
 
 public:
     // Results of a run, as agreed with the caller.
-    static constexpr int kResultClose = 1;     // Close or Enter: nothing to do
-    static constexpr int kResultCancel = 2;    // Escape or the close box: nothing to do
-    static constexpr int kResultEdit = 22;     // open the entry editor on this entry
-    static constexpr int kResultSettings = 23; // open the dialer settings (ended by Dial)
+    static constexpr int kResultClose = 1;  // Close or Enter: nothing to do
+    static constexpr int kResultCancel = 2; // Escape or the close box: nothing to do
+    static constexpr int kResultEdit = 22;  // open the entry editor on this entry
+    static constexpr int kResultSettings = kOpenSettingsResult; // open the dialer settings
 
-    explicit CNumberDlg(QWidget* parent = nullptr);
+    // Dial reads its settings from the telmo.ini at iniPath.
+    explicit CNumberDlg(std::filesystem::path iniPath, QWidget* parent = nullptr);
 
     // Set before the run, as 8-bit text; shown exactly as given.
     std::string m_strName;
@@ -52,4 +56,5 @@ private:
     QPushButton* m_closeButton;
     QPushButton* m_editButton;
     bool m_initialised = false;
+    std::filesystem::path m_iniPath;
 };

@@ -1,6 +1,8 @@
 #include "NumberDlg.h"
 
 #include "Images.h"
+#include "MessageBox.h"
+#include "support/TempFolder.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -42,6 +44,8 @@ class NumberDlgTest : public ::testing::Test
 {
 protected:
     void SetUp() override { QGuiApplication::clipboard()->setText(QStringLiteral("before")); }
+
+    std::filesystem::path IniPath() const { return m_folder / "telmo.ini"; }
 
     // A card as the tray menu fills it for one number of one entry.
     static void Fill(CNumberDlg& card, std::string name, std::string number, std::string kind)
@@ -89,6 +93,8 @@ protected:
         return label.pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
     }
 
+    testsupport::TempFolder m_folder;
+
     static QImage Drawn(int picture, const QLabel& label)
     {
         return telmo::ImagePixmap(picture, QSize(16, 16), label.pixmap().devicePixelRatio())
@@ -99,7 +105,7 @@ protected:
 
 TEST_F(NumberDlgTest, FaxCardForAnnShowsNameKindPictureAndNumberInLargeType)
 {
-    CNumberDlg card;
+    CNumberDlg card(IniPath());
     Fill(card, "Ann", "555-0199", "Fax:");
     card.show();
 
@@ -121,7 +127,7 @@ TEST_F(NumberDlgTest, FaxCardForAnnShowsNameKindPictureAndNumberInLargeType)
 
 TEST_F(NumberDlgTest, TextsAreShownExactlyAsGiven)
 {
-    CNumberDlg card;
+    CNumberDlg card(IniPath());
     Fill(card, "<b>Zo\xc3\xab</b> & Co [*]", "1-800-Work-Now", "Work:");
     card.show();
     const QString name = QString::fromUtf8("<b>Zo\xc3\xab</b> & Co [*]");
@@ -132,7 +138,7 @@ TEST_F(NumberDlgTest, TextsAreShownExactlyAsGiven)
     EXPECT_EQ(card.windowHandle()->title(), name);
 
     const std::string longNumber(300, '7');
-    CNumberDlg longCard;
+    CNumberDlg longCard(IniPath());
     Fill(longCard, "Ann", longNumber, "Home:");
     longCard.show();
     EXPECT_EQ(Shown(longCard, "1007").toStdString(), longNumber);
@@ -142,7 +148,7 @@ TEST_F(NumberDlgTest, KindOutsideTheFiveShowsNoPicture)
 {
     for (const char* kind : {"Pager:", "fax:", ""}) {
         SCOPED_TRACE(kind);
-        CNumberDlg card;
+        CNumberDlg card(IniPath());
         Fill(card, "Ann", "555-0199", kind);
         card.show();
         EXPECT_TRUE(Find<QLabel>(card, "1012")->pixmap().isNull());
@@ -153,7 +159,7 @@ TEST_F(NumberDlgTest, KindOutsideTheFiveShowsNoPicture)
 TEST_F(NumberDlgTest, CopiesPutExactlyTheTextOnTheClipboardAndTheCardStaysOpen)
 {
     const std::string name = "Zo\xc3\xab \xc3\x96sel";
-    CNumberDlg card;
+    CNumberDlg card(IniPath());
     Fill(card, name, "1-800-Work-Now", "Work:");
     EXPECT_EQ(Run(card,
                   [&] {
@@ -170,7 +176,7 @@ TEST_F(NumberDlgTest, CopiesPutExactlyTheTextOnTheClipboardAndTheCardStaysOpen)
 
 TEST_F(NumberDlgTest, CopyingEmptyTextLeavesTheClipboardAsItWas)
 {
-    CNumberDlg card;
+    CNumberDlg card(IniPath());
     Fill(card, "", "", "Beeper:");
     card.show();
     Click(card, "1013");
@@ -193,9 +199,10 @@ TEST_F(NumberDlgTest, EachWayOutEndsTheRunWithItsResult)
         {"close box", [](CNumberDlg& card) { card.close(); }, 2},
         {"Dial", click("1015"), kStillOpen},
     };
+    platform::ScopedMessageBoxAnswers answers(platform::MessageResult::No);
     for (const auto& [what, act, result] : waysOut) {
         SCOPED_TRACE(what);
-        CNumberDlg card;
+        CNumberDlg card(IniPath());
         Fill(card, "Ann", "555-0199", "Fax:");
         EXPECT_EQ(Run(card, [&] { act(card); }), result);
     }
@@ -203,7 +210,7 @@ TEST_F(NumberDlgTest, EachWayOutEndsTheRunWithItsResult)
 
 TEST_F(NumberDlgTest, OnlyTheCopyButtonsShowATooltip)
 {
-    CNumberDlg card;
+    CNumberDlg card(IniPath());
     Fill(card, "Ann", "555-0199", "Fax:");
     card.show();
     for (const QWidget* control : card.findChildren<QWidget*>()) {
@@ -230,7 +237,7 @@ TEST_F(NumberDlgTest, OnlyTheCopyButtonsShowATooltip)
 
 TEST_F(NumberDlgTest, RowsLineUpNameOverNumberOverDialCloseEdit)
 {
-    CNumberDlg card;
+    CNumberDlg card(IniPath());
     Fill(card, "Ann", "555-0199", "Cellphone:");
     card.show();
     const auto box = [&card](const char* id) {
@@ -250,3 +257,14 @@ TEST_F(NumberDlgTest, RowsLineUpNameOverNumberOverDialCloseEdit)
 }
 
 } // namespace
+
+TEST_F(NumberDlgTest, DialWithoutAModemOffersTheSettingsAndYesEndsTheCardForThem)
+{
+    testsupport::WriteFile(IniPath(), "[Modem]\nExtDialer=0\nPort=0\n");
+    platform::ScopedMessageBoxAnswers answers(platform::MessageResult::Yes);
+    CNumberDlg card(IniPath());
+    Fill(card, "Ann", "555-0199", "Fax:");
+    EXPECT_EQ(Run(card, [&] { Click(card, "1015"); }), CNumberDlg::kResultSettings);
+    ASSERT_EQ(answers.shown().size(), 1u);
+    EXPECT_EQ(answers.shown()[0].text, "Modem was not configured. Configure modem now?");
+}
