@@ -63,6 +63,13 @@ fs::path FollowLinks(const fs::path& target)
     return error ? target : resolved;
 }
 
+void Tell(QWidget* owner, const std::string& text, bool isError)
+{
+    platform::ShowMessageBox(
+        owner, {text, kCaption, platform::MessageButtons::Ok,
+                isError ? platform::MessageIcon::Exclamation : platform::MessageIcon::Information});
+}
+
 std::string EntryCount(std::size_t count)
 {
     return std::to_string(count) + (count == 1 ? " entry" : " entries");
@@ -104,11 +111,4 @@ PhoneBookExport::Outcome PhoneBookExport::Run(QWidget* owner) const
     }
     Tell(owner, "Exported " + EntryCount(entries.size()) + " to " + target->string() + ".", false);
     return Outcome::Exported;
-}
-
-void PhoneBookExport::Tell(QWidget* owner, const std::string& text, bool isError) const
-{
-    platform::ShowMessageBox(
-        owner, {text, kCaption, platform::MessageButtons::Ok,
-                isError ? platform::MessageIcon::Exclamation : platform::MessageIcon::Information});
 }

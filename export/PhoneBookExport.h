@@ -24,8 +24,6 @@ public:
     Outcome Run(QWidget* owner) const;
 
 private:
-    void Tell(QWidget* owner, const std::string& text, bool isError) const;
-
     std::filesystem::path m_iniPath;
     std::filesystem::path m_defaultFolder;
 };
