@@ -1,6 +1,7 @@
 #include "Registry.h"
 
 #include "RegFile.h"
+#include "SerialRegistry.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -110,12 +111,22 @@ public:
         std::lock_guard lock(m_mutex);
         if (std::shared_ptr<const RegistryKeyNode> live = m_liveTree.lock())
             return live;
-        RegistrySources sources = m_sources ? *m_sources : RegistrySources::Default();
-        // A root of its own, sharing the keys below it with the cached files' tree, so that the
-        // tree lives exactly as long as keys are open in it.
-        auto tree = std::make_shared<RegistryKeyNode>(*m_regFiles.Load(sources.regFiles));
+        RegistrySources sources = Sources();
+        std::shared_ptr<const RegistryKeyNode> files = m_regFiles.Load(sources.regFiles);
+        SerialPortMap ports = PortMap(sources, *files);
+        // A root of its own, sharing the keys below it with the files' tree, so that the tree
+        // lives exactly as long as keys are open in it.
+        auto tree = std::make_shared<RegistryKeyNode>(*files);
+        AddSerialPortKeys(*tree, ports.Ports(), {sources.serialPorts.sysfs, sources.udevData});
         m_liveTree = tree;
         return tree;
+    }
+
+    SerialPortMap SerialPorts()
+    {
+        std::lock_guard lock(m_mutex);
+        RegistrySources sources = Sources();
+        return PortMap(sources, *m_regFiles.Load(sources.regFiles));
     }
 
     HKEY Adopt(std::unique_ptr<RegistryKeyHandle> handle)
@@ -154,6 +165,15 @@ public:
     }
 
 private:
+    RegistrySources Sources() const { return m_sources ? *m_sources : RegistrySources::Default(); }
+
+    static SerialPortMap PortMap(const RegistrySources& sources, const RegistryKeyNode& files)
+    {
+        SerialPortMap map(sources.serialPorts);
+        AddSerialCommEntries(files, map);
+        return map;
+    }
+
     std::mutex m_mutex;
     std::unordered_map<HKEY, std::unique_ptr<RegistryKeyHandle>> m_handles;
     std::weak_ptr<const RegistryKeyNode> m_liveTree;
@@ -197,6 +217,11 @@ ScopedRegistrySources::ScopedRegistrySources(RegistrySources sources)
 ScopedRegistrySources::~ScopedRegistrySources()
 {
     RegistryState::Instance().ReplaceSources(std::move(m_previous));
+}
+
+SerialPortMap RegistrySerialPortMap()
+{
+    return RegistryState::Instance().SerialPorts();
 }
 
 std::int32_t RegOpenKeyEx(HKEY parent, const char* subKey, std::uint32_t /*options*/,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "RegistryTree.h"
+#include "SerialPortMap.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -10,7 +11,8 @@
 
 // The system registry, read only, with the calls, return codes and buffer rules of the original
 // platform. Only HKEY_LOCAL_MACHINE exists. Its tree is built when a key is opened from it while
-// no other key is open, and stays the same for every key opened meanwhile.
+// no other key is open, and stays the same for every key opened meanwhile: the registry files,
+// then the machine's serial ports with a generic modem on each (see SerialRegistry.h).
 namespace platform {
 
 struct RegistryKeyHandle;
@@ -37,6 +39,9 @@ struct RegistrySources
 
     // Registry editor files, applied in order.
     std::vector<std::filesystem::path> regFiles;
+    // Where the machine's serial ports and udev's knowledge of them are looked for.
+    SerialPortRoots serialPorts;
+    std::filesystem::path udevData = "/run/udev/data";
 
     // The file that the environment variable names, else the system file.
     static RegistrySources Default();
@@ -54,6 +59,10 @@ public:
 private:
     std::optional<RegistrySources> m_previous;
 };
+
+// The COM names of the serial ports as the registry's SERIALCOMM key gives them: the devices
+// that the registry files name, then the machine's ports.
+SerialPortMap RegistrySerialPortMap();
 
 // Opens the key at subKey ("\"-separated, names compared without regard to ASCII case) below an
 // open key; a null or empty subKey opens that key itself. On failure *result is null.

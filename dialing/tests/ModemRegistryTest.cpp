@@ -253,3 +253,16 @@ TEST_F(ModemRegistryTest, NothingInstalledGivesEmptyAnswers)
     EXPECT_EQ(m_modems.GetPortByName("Any"), 0);
     EXPECT_THAT(m_errors, IsEmpty());
 }
+
+TEST_F(ModemRegistryTest, TheMachinesSerialPortsAreInstalledModems)
+{
+    m_registry.Machine().Add("ttyUSB0", "", "188:0", "E:ID_MODEL_FROM_DATABASE=USB Modem\n");
+    m_registry.Machine().Add("ttyS0", "4", "4:64");
+    m_registry.Write(RegistryFixture::Slot("0000", "Hand Written", "COM7"));
+    FakeModemList list;
+    m_modems.FillModemList(list);
+    EXPECT_THAT(list.items, ElementsAre("Hand Written", "ttyS0", "USB Modem"));
+    EXPECT_EQ(m_modems.GetPortByName("usb modem"), 2);
+    EXPECT_EQ(m_modems.BuildInitString("USB Modem", -1), "ATS7=60S30=0\\N3%C1&K3B0X4<cr>");
+    EXPECT_EQ(m_modems.BuildInitString("USB Modem", 2), "ATS7=60S30=0L2M1\\N3%C1&K3B0X4<cr>");
+}

@@ -1,13 +1,15 @@
 #pragma once
 
 #include "Registry.h"
+#include "support/FakeSerialDevices.h"
 #include "support/TempFolder.h"
 
 #include <string>
 
 namespace testsupport {
 
-// The registry of a test: only what the test writes as registry editor text.
+// The registry of a test: what the test writes as registry editor text, and the serial ports
+// that it adds to its fake machine (none at first).
 class RegistryFixture
 {
 public:
@@ -43,11 +45,13 @@ public:
     }
 
     const std::filesystem::path& Folder() const { return m_folder.path(); }
+    FakeSerialDevices& Machine() { return m_machine; }
 
 private:
     TempFolder m_folder;
     std::filesystem::path m_file = m_folder / "registry.reg";
-    platform::ScopedRegistrySources m_sources{platform::RegistrySources{{m_file}}};
+    FakeSerialDevices m_machine{m_folder / "machine"};
+    platform::ScopedRegistrySources m_sources{m_machine.Sources({m_file})};
 };
 
 } // namespace testsupport

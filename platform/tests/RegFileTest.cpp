@@ -1,11 +1,12 @@
 #include "RegFile.h"
 
+#include "support/TempFolder.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <random>
-#include <unistd.h>
 
 using platform::ApplyRegFile;
 using platform::RegFileProblem;
@@ -284,8 +285,8 @@ TEST(RegFileTest, HostileInputNeverCrashes)
 
 TEST(RegFileTest, FilesThatCannotBeReadChangeNothing)
 {
-    fs::path folder = fs::temp_directory_path() / ("telmo-regfile-" + std::to_string(getpid()));
-    fs::create_directories(folder);
+    testsupport::TempFolder temp;
+    const fs::path& folder = temp.path();
     RegistryKeyNode root;
     EXPECT_THAT(Lines(platform::ApplyRegFileAt(folder / "missing.reg", root)), ElementsAre(0u));
     EXPECT_THAT(Lines(platform::ApplyRegFileAt(folder, root)), ElementsAre(0u));
@@ -300,5 +301,4 @@ TEST(RegFileTest, FilesThatCannotBeReadChangeNothing)
     std::ofstream(good, std::ios::binary) << kModemFile;
     EXPECT_THAT(platform::ApplyRegFileAt(good, root), IsEmpty());
     EXPECT_EQ(Data(root, "SYSTEM\\Modems\\0000", "AttachedTo"), Sz("COM3"));
-    fs::remove_all(folder);
 }

@@ -1,10 +1,12 @@
 #include "Registry.h"
 
+#include "support/FakeSerialDevices.h"
+#include "support/TempFolder.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace platform;
@@ -14,9 +16,8 @@ namespace {
 class RegistryTest : public testing::Test
 {
 protected:
-    void SetUp() override
+    RegistryTest()
     {
-        fs::create_directories(m_folder);
         WriteRegFile("REGEDIT4\n"
                      "[HKEY_LOCAL_MACHINE\\SYSTEM\\Modems]\n"
                      "\"Model\"=\"Hayes Accura\"\n"
@@ -25,11 +26,12 @@ protected:
                      "[HKEY_LOCAL_MACHINE\\SYSTEM\\Modems\\Alpha]\n"
                      "[HKEY_LOCAL_MACHINE\\SYSTEM\\Modems\\Gamma\\Deep]\n");
     }
-    void TearDown() override { fs::remove_all(m_folder); }
 
+    // Replaces the file, so that the registry sees a new one even within one clock tick.
     void WriteRegFile(const std::string& text)
     {
-        std::ofstream(m_file, std::ios::binary | std::ios::trunc) << text;
+        testsupport::WriteFile(m_folder / "next.reg", text);
+        fs::rename(m_folder / "next.reg", m_file);
     }
 
     HKEY Open(const char* path, std::int32_t expected = ERROR_SUCCESS)
@@ -52,9 +54,10 @@ protected:
         return names;
     }
 
-    fs::path m_folder = fs::temp_directory_path() / ("telmo-registry-" + std::to_string(getpid()));
+    testsupport::TempFolder m_folder;
     fs::path m_file = m_folder / "registry.reg";
-    ScopedRegistrySources m_sources{RegistrySources{{m_file}}};
+    testsupport::FakeSerialDevices m_noSerialPorts{m_folder / "machine"};
+    ScopedRegistrySources m_sources{m_noSerialPorts.Sources({m_file})};
 };
 
 } // namespace
@@ -161,17 +164,16 @@ TEST_F(RegistryTest, OpenKeysShareOneTreeAndTheNextOpenSeesChanges)
 
 TEST_F(RegistryTest, TheEnvironmentNamesTheFile)
 {
-    const char* previous = std::getenv(RegistrySources::kEnvironmentVariable);
-    std::string saved = previous ? previous : "";
-    setenv(RegistrySources::kEnvironmentVariable, "/tmp/telmo-test.reg", 1);
-    EXPECT_EQ(RegistrySources::Default().regFiles, std::vector<fs::path>{"/tmp/telmo-test.reg"});
-    setenv(RegistrySources::kEnvironmentVariable, "", 1);
+    {
+        testsupport::ScopedEnvironment named(RegistrySources::kEnvironmentVariable,
+                                             "/tmp/telmo-test.reg");
+        EXPECT_EQ(RegistrySources::Default().regFiles,
+                  std::vector<fs::path>{"/tmp/telmo-test.reg"});
+    }
+    testsupport::ScopedEnvironment empty(RegistrySources::kEnvironmentVariable, "");
     RegistrySources fallback = RegistrySources::Default();
     EXPECT_EQ(fallback.regFiles.empty(), !fs::exists(RegistrySources::kSystemFile));
-    if (previous)
-        setenv(RegistrySources::kEnvironmentVariable, saved.c_str(), 1);
-    else
-        unsetenv(RegistrySources::kEnvironmentVariable);
+    EXPECT_EQ(fallback.serialPorts.sysfs, "/sys");
 }
 
 TEST(SystemMessageTextTest, WordsTheRegistryCodes)
