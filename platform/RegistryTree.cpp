@@ -24,11 +24,19 @@ std::pair<std::string_view, std::string_view> SplitFirst(std::string_view path)
 
 bool RegistryNameLess::operator()(std::string_view left, std::string_view right) const
 {
-    return std::lexicographical_compare(left.begin(), left.end(), right.begin(), right.end(),
-                                        [](char a, char b) {
-                                            return UpperAscii(static_cast<unsigned char>(a)) <
-                                                   UpperAscii(static_cast<unsigned char>(b));
-                                        });
+    // Searches compare many names with long common beginnings; equal bytes need no case folding.
+    std::size_t common = std::min(left.size(), right.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        auto a = static_cast<unsigned char>(left[i]);
+        auto b = static_cast<unsigned char>(right[i]);
+        if (a == b)
+            continue;
+        a = UpperAscii(a);
+        b = UpperAscii(b);
+        if (a != b)
+            return a < b;
+    }
+    return left.size() < right.size();
 }
 
 bool RegistryNamesEqual(std::string_view left, std::string_view right)
