@@ -145,6 +145,8 @@ public:
 
     bool Close(HKEY key)
     {
+        // Declared before the lock, so that a tree that the key was the last to hold is freed
+        // after the lock is released.
         std::unique_ptr<RegistryKeyHandle> closed;
         std::lock_guard lock(m_mutex);
         auto found = m_handles.find(key);

@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -88,21 +87,6 @@ protected:
 };
 
 } // namespace
-
-TEST_F(SettingsDlgTest, LaysOutTemplate144)
-{
-    CSettingsDlg dialog;
-    EXPECT_EQ(dialog.windowTitle(), "Settings");
-    EXPECT_EQ(Find<QRadioButton>(dialog, 1023)->text(), "Windows' default dialer");
-    EXPECT_EQ(Find<QRadioButton>(dialog, 1024)->text(), "Telmo dialer");
-    EXPECT_EQ(Find<QLabel>(dialog, 1025)->text(), "Modem:");
-    EXPECT_FALSE(Find<QComboBox>(dialog, 1018)->isEditable());
-    EXPECT_EQ(Find<QLabel>(dialog, 1026)->text(), "To access an outside line, dial:");
-    EXPECT_NE(Find<QLineEdit>(dialog, 1021), nullptr);
-    EXPECT_EQ(Find<QPushButton>(dialog, 1)->text(), "OK");
-    EXPECT_TRUE(Find<QPushButton>(dialog, 1)->isDefault());
-    EXPECT_EQ(Find<QPushButton>(dialog, 2)->text(), "Cancel");
-}
 
 TEST_F(SettingsDlgTest, WithoutSettingsTheTelmoDialerIsChosenAndNothingSelected)
 {

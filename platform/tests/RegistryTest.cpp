@@ -162,6 +162,19 @@ TEST_F(RegistryTest, OpenKeysShareOneTreeAndTheNextOpenSeesChanges)
     RegCloseKey(fresh);
 }
 
+TEST_F(RegistryTest, SkippedLinesAreReportedOncePerVersionOfTheFile)
+{
+    WriteRegFile("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Good]\n\"Open\"=\"no end\n\"V\"=\"1\"\n");
+    testing::internal::CaptureStderr();
+    HKEY first = Open("Good");
+    RegCloseKey(first);
+    HKEY again = Open("Good");
+    RegCloseKey(again);
+    std::string messages = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(messages, m_file.string() + ":3: line skipped: value data that is neither text, "
+                                          "dword:, hex: nor hex(N):\n");
+}
+
 TEST_F(RegistryTest, TheEnvironmentNamesTheFile)
 {
     {
