@@ -1,0 +1,41 @@
+#pragma once
+
+#include "ProfileDocument.h"
+
+#include <filesystem>
+#include <functional>
+#include <system_error>
+
+namespace platform {
+
+// An initialisation file on disk, shared by both programs. Reading a missing or unreadable file
+// gives the callers' defaults. Every change is one transaction: under an advisory lock on the
+// file's folder, the file is read, changed in memory and replaced atomically by a fully written
+// temporary file, so two programs never lose each other's keys and a crash never leaves half a
+// file. Writes report their failure.
+class ProfileFile
+{
+public:
+    explicit ProfileFile(std::filesystem::path path);
+
+    const std::filesystem::path& Path() const { return m_path; }
+
+    ProfileDocument Load() const;
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view defaultValue) const;
+    int ReadInt(std::string_view section, std::string_view key, int defaultValue) const;
+
+    [[nodiscard]] std::error_code WriteString(std::string_view section, std::string_view key,
+                                              std::string_view value);
+    [[nodiscard]] std::error_code WriteInt(std::string_view section, std::string_view key,
+                                           int value);
+
+    // Reads, changes and writes the file as one locked step; writes only when the change
+    // altered something.
+    [[nodiscard]] std::error_code Update(const std::function<void(ProfileDocument&)>& change);
+
+private:
+    std::filesystem::path m_path;
+};
+
+} // namespace platform
