@@ -1,7 +1,7 @@
 #include "CsvSource.h"
 
 #include "CsvFields.h"
-#include "TempFolder.h"
+#include "TestFiles.h"
 #include "TextEncoding.h"
 
 #include <gmock/gmock.h>
@@ -55,22 +55,22 @@ std::string Utf16(std::string_view ascii, bool bigEndian)
 class CsvSourceTest : public testing::Test
 {
 protected:
-    TempFolder m_folder;
+    testsupport::TempFolder m_folder;
 };
 
 TEST_F(CsvSourceTest, OpenFailsForEverythingThatIsNoReadableFileWithALine)
 {
     CsvSource source;
     EXPECT_FALSE(source.Open(""));
-    EXPECT_FALSE(source.Open((m_folder.Path() / "missing.csv").string()));
-    EXPECT_FALSE(source.Open(m_folder.Write("empty.csv", "").string()));
-    EXPECT_FALSE(source.Open(m_folder.Path().string()));
-    EXPECT_FALSE(source.Open(m_folder.Write("mark.csv", "\xEF\xBB\xBF").string()));
-    const std::filesystem::path fifo = m_folder.Path() / "pipe.csv";
+    EXPECT_FALSE(source.Open((m_folder.path() / "missing.csv").string()));
+    EXPECT_FALSE(source.Open(WriteIn(m_folder, "empty.csv", "").string()));
+    EXPECT_FALSE(source.Open(m_folder.path().string()));
+    EXPECT_FALSE(source.Open(WriteIn(m_folder, "mark.csv", "\xEF\xBB\xBF").string()));
+    const std::filesystem::path fifo = m_folder.path() / "pipe.csv";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(source.Open(fifo.string())) << "a named pipe must neither hang nor be read";
-    const std::filesystem::path dangling = m_folder.Path() / "link.csv";
-    std::filesystem::create_symlink(m_folder.Path() / "gone.csv", dangling);
+    const std::filesystem::path dangling = m_folder.path() / "link.csv";
+    std::filesystem::create_symlink(m_folder.path() / "gone.csv", dangling);
     EXPECT_FALSE(source.Open(dangling.string()));
 }
 
@@ -78,7 +78,7 @@ TEST_F(CsvSourceTest, OpenFailsForAFileWithoutReadPermission)
 {
     if (geteuid() == 0)
         GTEST_SKIP() << "permissions do not bind the superuser";
-    const auto file = m_folder.Write("locked.csv", "Name,Phone\n");
+    const auto file = WriteIn(m_folder, "locked.csv", "Name,Phone\n");
     std::filesystem::permissions(file, std::filesystem::perms::none);
     CsvSource source;
     EXPECT_FALSE(source.Open(file.string()));
@@ -86,7 +86,7 @@ TEST_F(CsvSourceTest, OpenFailsForAFileWithoutReadPermission)
 
 TEST_F(CsvSourceTest, ALoneLineBreakIsAnEmptyHeaderWithoutRows)
 {
-    const Reading reading = ReadAll(m_folder.Write("break.csv", "\n"));
+    const Reading reading = ReadAll(WriteIn(m_folder, "break.csv", "\n"));
     ASSERT_TRUE(reading.opened);
     EXPECT_EQ(reading.header, "");
     EXPECT_THAT(SplitHeader(reading.header), IsEmpty());
@@ -95,9 +95,9 @@ TEST_F(CsvSourceTest, ALoneLineBreakIsAnEmptyHeaderWithoutRows)
 
 TEST_F(CsvSourceTest, LineEndsWithAndWithoutCarriageReturnReadAlike)
 {
-    const Reading lf = ReadAll(m_folder.Write("lf.csv", "Name,Phone\nAnn,555\n\nBob,666"));
+    const Reading lf = ReadAll(WriteIn(m_folder, "lf.csv", "Name,Phone\nAnn,555\n\nBob,666"));
     const Reading crlf =
-        ReadAll(m_folder.Write("crlf.csv", "Name,Phone\r\nAnn,555\r\n\r\nBob,666"));
+        ReadAll(WriteIn(m_folder, "crlf.csv", "Name,Phone\r\nAnn,555\r\n\r\nBob,666"));
     ASSERT_TRUE(lf.opened);
     EXPECT_EQ(lf.header, "Name,Phone");
     EXPECT_THAT(lf.records, ElementsAre("Ann,555", "", "Bob,666"));
@@ -107,7 +107,7 @@ TEST_F(CsvSourceTest, LineEndsWithAndWithoutCarriageReturnReadAlike)
 
 TEST_F(CsvSourceTest, ALoneCarriageReturnEndsNoLine)
 {
-    const Reading reading = ReadAll(m_folder.Write("cr.csv", "Name,Phone\rAnn,555\rBob,666\r"));
+    const Reading reading = ReadAll(WriteIn(m_folder, "cr.csv", "Name,Phone\rAnn,555\rBob,666\r"));
     ASSERT_TRUE(reading.opened);
     EXPECT_THAT(SplitHeader(reading.header),
                 ElementsAre("Name", "Phone\rAnn", "555\rBob", "666\r"));
@@ -116,11 +116,11 @@ TEST_F(CsvSourceTest, ALoneCarriageReturnEndsNoLine)
 
 TEST_F(CsvSourceTest, QuotedFieldsHoldCommasQuotesAndLineBreaks)
 {
-    const Reading reading =
-        ReadAll(m_folder.Write("quoted.csv", "Name,Phone,Note\r\n"
-                                             "\"Smith, John\",555,\"He said \"\"call me\"\"\"\r\n"
-                                             "\"Ann\",\"666\",\"first line\r\nsecond line\"\r\n"
-                                             "Bob,777,plain\r\n"));
+    const Reading reading = ReadAll(WriteIn(m_folder, "quoted.csv",
+                                            "Name,Phone,Note\r\n"
+                                            "\"Smith, John\",555,\"He said \"\"call me\"\"\"\r\n"
+                                            "\"Ann\",\"666\",\"first line\r\nsecond line\"\r\n"
+                                            "Bob,777,plain\r\n"));
     ASSERT_TRUE(reading.opened);
     ASSERT_EQ(reading.records.size(), 3u);
     EXPECT_THAT(Fields(reading.records[0]),
@@ -131,7 +131,7 @@ TEST_F(CsvSourceTest, QuotedFieldsHoldCommasQuotesAndLineBreaks)
 
 TEST_F(CsvSourceTest, AnUnclosedQuoteRunsToTheEndOfTheFile)
 {
-    const Reading reading = ReadAll(m_folder.Write("open.csv", "A,B\n\"x,1\ny,2\n"));
+    const Reading reading = ReadAll(WriteIn(m_folder, "open.csv", "A,B\n\"x,1\ny,2\n"));
     ASSERT_TRUE(reading.opened);
     ASSERT_EQ(reading.records.size(), 1u);
     EXPECT_THAT(Fields(reading.records[0]), ElementsAre("x,1\ny,2"));
@@ -140,7 +140,7 @@ TEST_F(CsvSourceTest, AnUnclosedQuoteRunsToTheEndOfTheFile)
 TEST_F(CsvSourceTest, AByteOrderMarkIsNotPartOfTheFirstName)
 {
     const Reading reading =
-        ReadAll(m_folder.Write("bom.csv", "\xEF\xBB\xBF\"First Name\",Phone\nAnn,555\n"));
+        ReadAll(WriteIn(m_folder, "bom.csv", "\xEF\xBB\xBF\"First Name\",Phone\nAnn,555\n"));
     ASSERT_TRUE(reading.opened);
     EXPECT_THAT(SplitHeader(reading.header), ElementsAre("First Name", "Phone"));
     EXPECT_THAT(reading.records, ElementsAre("Ann,555"));
@@ -155,7 +155,7 @@ TEST_F(CsvSourceTest, Utf16InEitherByteOrderArrivesAsUtf8)
         bytes +=
             bigEndian ? std::string("\xD8\x3D\xDE\x00", 4) : std::string("\x3D\xD8\x00\xDE", 4);
         bytes += Utf16(",555\r\n", bigEndian).substr(2);
-        const Reading reading = ReadAll(m_folder.Write("wide.csv", bytes));
+        const Reading reading = ReadAll(WriteIn(m_folder, "wide.csv", bytes));
         ASSERT_TRUE(reading.opened) << bigEndian;
         EXPECT_EQ(reading.header, "Name,Phone");
         EXPECT_THAT(reading.records, ElementsAre("Zo\xC3\xAB\xF0\x9F\x98\x80,555")) << bigEndian;
@@ -168,7 +168,7 @@ TEST_F(CsvSourceTest, Utf16OddBytesAndBrokenSurrogatesBecomeReplacementCharacter
     bytes += std::string("\x00\xD8", 2); // a high surrogate with no low one after it
     bytes += Utf16("B\n", false).substr(2);
     bytes += 'C'; // half a unit at the end of the file
-    const Reading reading = ReadAll(m_folder.Write("broken.csv", bytes));
+    const Reading reading = ReadAll(WriteIn(m_folder, "broken.csv", bytes));
     ASSERT_TRUE(reading.opened);
     EXPECT_THAT(reading.records, ElementsAre("\xEF\xBF\xBD"
                                              "B",
@@ -177,8 +177,8 @@ TEST_F(CsvSourceTest, Utf16OddBytesAndBrokenSurrogatesBecomeReplacementCharacter
 
 TEST_F(CsvSourceTest, TextThatIsNotUtf8IsReadAsWindows1252)
 {
-    const Reading reading = ReadAll(m_folder.Write(
-        "legacy.csv", "Name,Phone\n\x93Jos\xE9\x94 M\xFCller,\x80 5\nZo\xC3\xAB,555\n"));
+    const Reading reading = ReadAll(WriteIn(
+        m_folder, "legacy.csv", "Name,Phone\n\x93Jos\xE9\x94 M\xFCller,\x80 5\nZo\xC3\xAB,555\n"));
     ASSERT_TRUE(reading.opened);
     EXPECT_THAT(reading.records,
                 ElementsAre("\xE2\x80\x9CJos\xC3\xA9\xE2\x80\x9D M\xC3\xBCller,\xE2\x82\xAC 5",
@@ -190,7 +190,7 @@ TEST_F(CsvSourceTest, PositionCountsBytesUpToTheLastRecordRead)
 {
     const std::string text = "\xEF\xBB\xBFName\r\nAnn,555\r\n\"x\ny\"\r\nlast";
     CsvSource source;
-    ASSERT_TRUE(source.Open(m_folder.Write("pos.csv", text).string()));
+    ASSERT_TRUE(source.Open(WriteIn(m_folder, "pos.csv", text).string()));
     EXPECT_EQ(source.Length(), text.size());
     EXPECT_EQ(source.Position(), 9u);
     std::string record;
@@ -212,13 +212,13 @@ TEST_F(CsvSourceTest, LinesLongerThanTheBufferAndManyLinesAcrossItsEndsReadWhole
         text += "Row" + std::to_string(i) + "," + std::to_string(i) + "\r\n";
         wide += Utf16("R" + std::to_string(i) + "\n", false).substr(2);
     }
-    const Reading narrow = ReadAll(m_folder.Write("long.csv", text));
+    const Reading narrow = ReadAll(WriteIn(m_folder, "long.csv", text));
     ASSERT_EQ(narrow.records.size(), 60001u);
     EXPECT_EQ(narrow.records[0], longName + ",1");
     EXPECT_EQ(narrow.records[1], "Row0,0");
     EXPECT_EQ(narrow.records[60000], "Row59999,59999");
 
-    const Reading utf16 = ReadAll(m_folder.Write("long16.csv", wide));
+    const Reading utf16 = ReadAll(WriteIn(m_folder, "long16.csv", wide));
     ASSERT_EQ(utf16.records.size(), 60000u);
     for (int i = 0; i < 60000; i += 997)
         EXPECT_EQ(utf16.records[i], "R" + std::to_string(i));

@@ -1,7 +1,7 @@
 #include "NameSelection.h"
 
 #include "CsvSource.h"
-#include "TempFolder.h"
+#include "TestFiles.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -75,16 +75,17 @@ class RowListingTest : public testing::Test
 protected:
     std::filesystem::path WriteSource()
     {
-        return m_folder.Write("people.csv", "First,Last,Home,Work\n"
-                                            "Carl,Ng,555,\n"
-                                            "NoNumber,Person,,\n"
-                                            "\n"
-                                            ",,,777\n"
-                                            "Ann,   ,1,2\n"
-                                            "Carl,Ng,,888\n");
+        return WriteIn(m_folder, "people.csv",
+                       "First,Last,Home,Work\n"
+                       "Carl,Ng,555,\n"
+                       "NoNumber,Person,,\n"
+                       "\n"
+                       ",,,777\n"
+                       "Ann,   ,1,2\n"
+                       "Carl,Ng,,888\n");
     }
 
-    TempFolder m_folder;
+    testsupport::TempFolder m_folder;
 };
 
 TEST_F(RowListingTest, ListsEveryRowWithANumberUnderItsOwnRecordNumber)
