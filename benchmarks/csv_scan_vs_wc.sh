@@ -1,15 +1,14 @@
 #!/usr/bin/env bash
 # Times the import wizard's CSV reader against `wc -l` on one generated file of a million
 # rows, in the same run, and prints the speed ratio. The reader must reach a third of the
-# speed of `wc -l`. Usage: csv_scan_vs_wc.sh <folder with csv_scan>
+# speed of `wc -l`. Usage: csv_scan_vs_wc.sh <build>/bin
 set -euo pipefail
-bin=${1:?usage: csv_scan_vs_wc.sh <folder with csv_scan>}
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+tool=${1:?usage: csv_scan_vs_wc.sh <folder with contacts_csv>}/contacts_csv
 file=$(mktemp /tmp/telmo-contacts-XXXXXX.csv)
 trap 'rm -f "$file"' EXIT
-"$here/generate_contacts_csv.sh" "$file" 1000000
+"$tool" generate "$file" 1000000
 
-# Best of five runs each, alternating, both reading the file from the page cache.
+# Best of five runs each, both reading the file from the page cache.
 best_ns() { # command...
     local best=0 start end
     for _ in 1 2 3 4 5; do
@@ -22,10 +21,10 @@ best_ns() { # command...
 }
 cat "$file" >/dev/null
 wc_ns=$(best_ns wc -l "$file")
-scan_ns=$(best_ns "$bin/csv_scan" "$file")
-records=$("$bin/csv_scan" "$file")
+scan_ns=$(best_ns "$tool" scan "$file")
+records=$("$tool" scan "$file")
 ratio=$(awk -v w="$wc_ns" -v s="$scan_ns" 'BEGIN { printf "%.2f", w / s }')
 echo "file: $(stat -c %s "$file") bytes, $records records"
-echo "wc -l: $((wc_ns / 1000000)) ms, csv_scan: $((scan_ns / 1000000)) ms"
+echo "wc -l: $((wc_ns / 1000000)) ms, reader: $((scan_ns / 1000000)) ms"
 echo "reader speed / wc -l speed = $ratio (required: at least 0.33)"
 awk -v r="$ratio" 'BEGIN { exit !(r >= 0.333) }'

@@ -17,7 +17,7 @@ class NameListModel : public QAbstractListModel
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    void SetRows(std::vector<ListedRow> rows);
+    void SetRows(ListedRows rows);
     void Clear();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -28,5 +28,6 @@ public:
     std::vector<ListedRow> SelectedRows(const QItemSelection& selection) const;
 
 private:
-    std::vector<ListedRow> m_rows;
+    ListedRows m_rows;
+    std::vector<std::size_t> m_order; // item -> row of m_rows
 };

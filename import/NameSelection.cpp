@@ -18,14 +18,17 @@ std::string SourceRow::ComposedName() const
 
 std::string SourceRow::ListedName() const
 {
-    const std::string composed = ComposedName();
-    std::size_t begin = 0;
-    std::size_t end = composed.size();
-    while (begin < end && IsWhiteSpace(composed[begin]))
-        ++begin;
-    while (end > begin && IsWhiteSpace(composed[end - 1]))
+    // Trimmed in place: this runs for every row of a file that may hold millions.
+    std::string listed = ComposedName();
+    std::size_t end = listed.size();
+    while (end > 0 && IsWhiteSpace(listed[end - 1]))
         --end;
-    return composed.substr(begin, end - begin);
+    std::size_t begin = 0;
+    while (begin < end && IsWhiteSpace(listed[begin]))
+        ++begin;
+    listed.resize(end);
+    listed.erase(0, begin);
+    return listed;
 }
 
 bool SourceRow::HasNumber() const
@@ -54,15 +57,21 @@ const SourceRow& RowReader::Read(std::string_view record)
     return m_row;
 }
 
-std::vector<ListedRow> ListRows(CsvSource& source, const ColumnChoice& columns)
+void ListedRows::Add(std::string_view name, std::uint64_t record)
 {
-    std::vector<ListedRow> rows;
+    m_items.push_back({m_names.size(), name.size(), record});
+    m_names += name;
+}
+
+ListedRows ListRows(CsvSource& source, const ColumnChoice& columns)
+{
+    ListedRows rows;
     RowReader reader(columns);
     std::string record;
     for (std::uint64_t number = 0; source.ReadLine(record); ++number) {
         const SourceRow& row = reader.Read(record);
         if (row.HasNumber())
-            rows.push_back({row.ListedName(), number});
+            rows.Add(row.ListedName(), number);
     }
     return rows;
 }

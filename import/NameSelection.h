@@ -54,8 +54,33 @@ struct ListedRow
     std::uint64_t record = 0;
 };
 
-// Every row of the rest of the source that has a number, in the order of the file.
-std::vector<ListedRow> ListRows(CsvSource& source, const ColumnChoice& columns);
+// The rows that can be imported, in the order of the file. A file may list millions of
+// names, so they are kept in one block rather than one allocation each.
+class ListedRows
+{
+public:
+    void Add(std::string_view name, std::uint64_t record);
+    std::size_t Size() const { return m_items.size(); }
+    std::string_view Name(std::size_t i) const
+    {
+        return std::string_view(m_names).substr(m_items[i].offset, m_items[i].length);
+    }
+    std::uint64_t Record(std::size_t i) const { return m_items[i].record; }
+    ListedRow Row(std::size_t i) const { return {std::string(Name(i)), Record(i)}; }
+
+private:
+    struct Item
+    {
+        std::size_t offset;
+        std::size_t length;
+        std::uint64_t record;
+    };
+    std::string m_names;
+    std::vector<Item> m_items;
+};
+
+// Every row of the rest of the source that has a number.
+ListedRows ListRows(CsvSource& source, const ColumnChoice& columns);
 
 // The rows of the rest of the source that were chosen, in the order of the file. A chosen
 // row is taken only when it still has a number and the same listed name, so a file changed

@@ -27,6 +27,14 @@ auto Listed(const std::string& name, std::uint64_t record)
     return testing::AllOf(Field(&ListedRow::name, name), Field(&ListedRow::record, record));
 }
 
+std::vector<ListedRow> Rows(const ListedRows& listed)
+{
+    std::vector<ListedRow> rows;
+    for (std::size_t i = 0; i < listed.Size(); ++i)
+        rows.push_back(listed.Row(i));
+    return rows;
+}
+
 TEST(SourceRowTest, ComposesTheNameAndTrimsOnlyTheListedOne)
 {
     SourceRow row;
@@ -93,7 +101,7 @@ TEST_F(RowListingTest, ListsEveryRowWithANumberUnderItsOwnRecordNumber)
     CsvSource source;
     ASSERT_TRUE(source.Open(WriteSource().string()));
     EXPECT_THAT(
-        ListRows(source, FirstLastHomeWork()),
+        Rows(ListRows(source, FirstLastHomeWork())),
         ElementsAre(Listed("Carl Ng", 0), Listed("", 3), Listed("Ann", 4), Listed("Carl Ng", 5)));
 }
 
