@@ -1,7 +1,7 @@
 #include "ImportWriting.h"
 
 #include "ImportBook.h"
-#include "PhoneBook.h"
+#include "PhoneEntry.h"
 #include "ProfileFile.h"
 
 int CountExisting(const platform::ProfileFile& file)

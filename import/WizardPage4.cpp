@@ -5,7 +5,7 @@
 #include "ImportWriting.h"
 #include "MessageBox.h"
 #include "NameListModel.h"
-#include "PhoneBook.h"
+#include "PhoneEntry.h"
 #include "ProfileFile.h"
 #include "WizardSheet.h"
 
@@ -19,6 +19,7 @@
 #include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 namespace {
 

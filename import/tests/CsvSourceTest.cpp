@@ -6,6 +6,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -222,6 +223,29 @@ TEST_F(CsvSourceTest, LinesLongerThanTheBufferAndManyLinesAcrossItsEndsReadWhole
     ASSERT_EQ(utf16.records.size(), 60000u);
     for (int i = 0; i < 60000; i += 997)
         EXPECT_EQ(utf16.records[i], "R" + std::to_string(i));
+}
+
+TEST_F(CsvSourceTest, AnyBytesAtAllArriveAsValidUtf8)
+{
+    std::mt19937 random(6);
+    const std::string marks[] = {"", "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
+    for (int file = 0; file < 40; ++file) {
+        std::string bytes = marks[file % 4];
+        const int size = 1 + static_cast<int>(random() % 5000);
+        for (int i = 0; i < size; ++i) {
+            // Mostly the bytes that matter to the reader, and any byte at all.
+            const char special[] = {'"', ',', '\n', '\r', '\0', '\xC3', '\xD8', '\xDC'};
+            bytes += random() % 2 ? special[random() % sizeof special]
+                                  : static_cast<char>(random() % 256);
+        }
+        const Reading reading = ReadAll(WriteIn(m_folder, "noise.csv", bytes));
+        EXPECT_TRUE(IsValidUtf8(reading.header)) << file;
+        for (const std::string& record : reading.records) {
+            EXPECT_TRUE(IsValidUtf8(record)) << file;
+            for (const std::string& field : Fields(record))
+                EXPECT_TRUE(IsValidUtf8(field)) << file;
+        }
+    }
 }
 
 TEST(CsvFieldsTest, UnquotedFieldsSplitAtEveryCommaAndKeepTheirBlanks)

@@ -388,6 +388,21 @@ TEST_F(WizardTest, RowsWithoutNumbersAreNeverListedAndNamelessOnesAre)
     EXPECT_EQ(entries[1].homePhone, "  ");
 }
 
+TEST_F(WizardTest, NamesThatLookLikeTheFilesSyntaxStayInsideTheirValues)
+{
+    GoToNames(WriteSource(kHeader + "\"Eve\n[General]\nCount=99\",,1,,,,\n"
+                                    "\"=x ; [y]\",\"\"\"q\"\"\",2,,,,\n"));
+    Find<QPushButton>(kNames, "1013")->click();
+    Finish();
+    const std::vector<PhoneEntry> entries = LiveEntries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].name, "=x ; [y] \"q\"");
+    EXPECT_EQ(entries[0].homePhone, "2");
+    EXPECT_EQ(entries[1].name.find('\n'), std::string::npos);
+    EXPECT_TRUE(entries[1].name.starts_with("Eve"));
+    EXPECT_EQ(platform::ProfileFile(m_ini).ReadInt("General", "Count", -1), 2);
+}
+
 TEST_F(WizardTest, BackAndNextRefillTheListWithoutSelection)
 {
     GoToNames(WriteSource(TwentyPeople()));
