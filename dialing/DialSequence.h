@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MessageBox.h"
+#include "MessageBoxRequest.h"
 #include "ModemLine.h"
 #include "ProfileFile.h"
 
