@@ -1,0 +1,174 @@
+#include "CsvSource.h"
+
+#include "CsvFields.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kBufferSize = 256 * 1024;
+
+bool IsUtf16(SourceEncoding encoding)
+{
+    return encoding != SourceEncoding::EightBit;
+}
+
+} // namespace
+
+CsvSource::~CsvSource()
+{
+    Close();
+}
+
+bool CsvSource::Open(const std::string& path)
+{
+    Close();
+    if (path.empty())
+        return false;
+    // Non-blocking only for the open itself: a named pipe must not hang the wizard.
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (m_fd < 0)
+        return false;
+    struct stat info
+    {};
+    if (::fstat(m_fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        Close();
+        return false;
+    }
+    ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    m_length = static_cast<std::uint64_t>(info.st_size);
+    m_buffer.resize(kBufferSize);
+    Fill();
+    const DetectedEncoding detected =
+        DetectEncoding(std::string_view(m_buffer.data() + m_begin, m_end - m_begin));
+    m_encoding = detected.encoding;
+    m_begin += detected.markLength;
+    if (!ReadLine(m_header)) {
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void CsvSource::Close()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+    m_begin = m_end = 0;
+    m_bufferOffset = m_length = 0;
+    m_atEnd = false;
+    m_header.clear();
+}
+
+bool CsvSource::Fill()
+{
+    // Keep the unread bytes (at most an odd byte of UTF-16) and read after them.
+    const std::size_t kept = m_end - m_begin;
+    std::memmove(m_buffer.data(), m_buffer.data() + m_begin, kept);
+    m_bufferOffset += m_begin;
+    m_begin = 0;
+    m_end = kept;
+    while (!m_atEnd) {
+        const ssize_t got = ::read(m_fd, m_buffer.data() + m_end, m_buffer.size() - m_end);
+        if (got > 0) {
+            m_end += static_cast<std::size_t>(got);
+            return true;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        m_atEnd = true; // end of file, or a read error that ends the reading the same way
+    }
+    return false;
+}
+
+std::size_t CsvSource::FindLineFeed() const
+{
+    const char* start = m_buffer.data() + m_begin;
+    const char* end = m_buffer.data() + m_end;
+    if (!IsUtf16(m_encoding)) {
+        const void* found = std::memchr(start, '\n', end - start);
+        return found ? static_cast<const char*>(found) - m_buffer.data() : m_end;
+    }
+    const bool bigEndian = m_encoding == SourceEncoding::Utf16BE;
+    for (const char* unit = start; end - unit >= 2; unit += 2) {
+        const char low = bigEndian ? unit[1] : unit[0];
+        const char high = bigEndian ? unit[0] : unit[1];
+        if (low == '\n' && high == '\0')
+            return unit - m_buffer.data();
+    }
+    return m_end;
+}
+
+bool CsvSource::ReadRawLine(std::string& raw, bool& endedWithLineFeed)
+{
+    const std::size_t unitSize = IsUtf16(m_encoding) ? 2 : 1;
+    raw.clear();
+    bool readAny = false;
+    for (;;) {
+        if (m_end - m_begin < unitSize && !Fill()) {
+            // The end of the file: a last odd byte of UTF-16 is kept for the decoder to flag.
+            raw.append(m_buffer.data() + m_begin, m_end - m_begin);
+            readAny = readAny || m_end > m_begin;
+            m_begin = m_end;
+            endedWithLineFeed = false;
+            return readAny;
+        }
+        readAny = true;
+        const std::size_t lineFeed = FindLineFeed();
+        if (lineFeed < m_end) {
+            raw.append(m_buffer.data() + m_begin, lineFeed - m_begin);
+            m_begin = lineFeed + unitSize;
+            endedWithLineFeed = true;
+            return true;
+        }
+        // No line feed in the buffer: take whole units and read on.
+        const std::size_t whole = (m_end - m_begin) / unitSize * unitSize;
+        raw.append(m_buffer.data() + m_begin, whole);
+        m_begin += whole;
+    }
+}
+
+bool CsvSource::ReadPhysicalLine(std::string& line)
+{
+    bool endedWithLineFeed = false;
+    if (!IsUtf16(m_encoding)) {
+        if (!ReadRawLine(line, endedWithLineFeed))
+            return false;
+        if (endedWithLineFeed && !line.empty() && line.back() == '\r')
+            line.pop_back();
+        MakeUtf8(line);
+        return true;
+    }
+    if (!ReadRawLine(m_raw, endedWithLineFeed))
+        return false;
+    const bool bigEndian = m_encoding == SourceEncoding::Utf16BE;
+    const std::size_t size = m_raw.size();
+    if (endedWithLineFeed && size >= 2 && m_raw[size - (bigEndian ? 1 : 2)] == '\r' &&
+        m_raw[size - (bigEndian ? 2 : 1)] == '\0')
+        m_raw.resize(size - 2);
+    line.clear();
+    AppendUtf16AsUtf8(m_raw, bigEndian, line);
+    return true;
+}
+
+bool CsvSource::ReadLine(std::string& record)
+{
+    if (m_fd < 0 || !ReadPhysicalLine(record))
+        return false;
+    // Most records hold no quote at all; only quoted fields can carry a record over a line.
+    if (std::memchr(record.data(), '"', record.size()) == nullptr)
+        return true;
+    CsvQuoteTracker quotes;
+    quotes.Feed(record);
+    while (quotes.InsideQuotes() && ReadPhysicalLine(m_next)) {
+        record.push_back('\n');
+        record += m_next;
+        quotes.Feed(m_next);
+    }
+    return true;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "NameSelection.h"
+
+#include <system_error>
+#include <vector>
+
+namespace platform {
+class ProfileFile;
+}
+
+// The entries the phone book holds as the import counts them: all sections up to Count,
+// less those whose Deleted value is exactly 1.
+int CountExisting(const platform::ProfileFile& file);
+
+// Whether a phone book of `existing` entries takes `selected` more.
+bool FitsCapacity(int existing, int selected);
+
+// Appends the rows as entries, in their order, after discarding the existing entries when
+// asked: all in one transaction, so the phone book gets every row or none.
+[[nodiscard]] std::error_code WriteImport(platform::ProfileFile& file,
+                                          const std::vector<SourceRow>& rows, bool deleteExisting);

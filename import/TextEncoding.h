@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Contact exports come as UTF-8 (often with a byte-order mark), as UTF-16 with a byte-order
+// mark, or in the legacy Windows-1252 code page. The program's text is UTF-8, the locale's
+// encoding, so everything read from a source is converted to it here.
+
+enum class SourceEncoding
+{
+    EightBit, // UTF-8, or Windows-1252 where a line is not valid UTF-8
+    Utf16LE,
+    Utf16BE
+};
+
+struct DetectedEncoding
+{
+    SourceEncoding encoding = SourceEncoding::EightBit;
+    std::size_t markLength = 0; // bytes of the byte-order mark to skip
+};
+
+// Looks at the first bytes of a file (up to three are needed) for a byte-order mark.
+DetectedEncoding DetectEncoding(std::string_view firstBytes);
+
+bool IsValidUtf8(std::string_view text);
+
+// Text of the 8-bit encodings as UTF-8: unchanged when it already is valid UTF-8, otherwise
+// read as Windows-1252.
+void MakeUtf8(std::string& text);
+
+void AppendWindows1252AsUtf8(std::string_view text, std::string& out);
+
+// UTF-16 code units (two bytes each, in the given byte order) as UTF-8. Unpaired surrogates
+// and a last odd byte become U+FFFD, so no input can produce invalid UTF-8.
+void AppendUtf16AsUtf8(std::string_view bytes, bool bigEndian, std::string& out);

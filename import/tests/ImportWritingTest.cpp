@@ -1,0 +1,69 @@
+#include "ImportWriting.h"
+
+#include "PhoneBook.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class ImportWritingTest : public testing::Test
+{
+protected:
+    testsupport::TempFolder m_folder;
+    std::filesystem::path m_ini = m_folder / "telmo.ini";
+};
+
+SourceRow Row(const std::string& name, const std::string& home)
+{
+    SourceRow row;
+    row.name = name;
+    row.home = home;
+    return row;
+}
+
+TEST_F(ImportWritingTest, CountsEverySectionUpToCountExceptThoseMarkedDeletedWithOne)
+{
+    const platform::ProfileFile file(m_ini);
+    EXPECT_EQ(CountExisting(file), 0) << "no phone book yet";
+    WriteIn(m_folder, "telmo.ini",
+            "[General]\nCount=5\n[Item0]\nDeleted=0\n[Item1]\nDeleted=1\n[Item2]\nDeleted=2\n"
+            "[Item3]\nName=no Deleted key\n[Item5]\nDeleted=1\n");
+    EXPECT_EQ(CountExisting(file), 4) << "a Deleted value of 2 and a missing section count";
+}
+
+TEST_F(ImportWritingTest, TheCapacityIsFiveEntries)
+{
+    EXPECT_TRUE(FitsCapacity(0, 5));
+    EXPECT_TRUE(FitsCapacity(4, 1));
+    EXPECT_FALSE(FitsCapacity(4, 2));
+    EXPECT_FALSE(FitsCapacity(0, 6));
+}
+
+TEST_F(ImportWritingTest, WritesTheRowsAfterDiscardingTheExistingEntriesWhenAsked)
+{
+    platform::ProfileFile file(m_ini);
+    ASSERT_FALSE(WriteImport(file, {Row("Zed", "1"), Row("Amy", "2")}, false));
+    ASSERT_FALSE(WriteImport(file, {Row("Bea", "3")}, false));
+    std::vector<PhoneEntry> entries = CPhoneBook(m_ini).LiveEntries();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].name, "Amy");
+    EXPECT_EQ(entries[1].name, "Bea");
+    EXPECT_EQ(entries[2].homePhone, "1");
+
+    ASSERT_FALSE(WriteImport(file, {Row("Cy", "4")}, true));
+    entries = CPhoneBook(m_ini).LiveEntries();
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "Cy");
+    EXPECT_EQ(entries[0].pos, 0);
+}
+
+TEST_F(ImportWritingTest, AFailedWriteReportsAnErrorAndChangesNothing)
+{
+    WriteIn(m_folder, "blocker", "");
+    platform::ProfileFile unwritable(m_folder / "blocker" / "telmo.ini");
+    EXPECT_TRUE(WriteImport(unwritable, {Row("Amy", "1")}, true));
+    EXPECT_EQ(testsupport::ReadFile(m_folder / "blocker"), "");
+}
+
+} // namespace
