@@ -15,8 +15,7 @@
 CWizardSheet::CWizardSheet(std::filesystem::path iniPath)
     : m_page1(new CWizardPage1(*this)), m_page2(new CWizardPage2(*this)),
       m_page3(new CWizardPage3(*this)), m_page4(new CWizardPage4(*this)),
-      m_iniPath(std::move(iniPath)),
-      m_shellOpen([](const std::string& file) { platform::ShellOpen(file); })
+      m_iniPath(std::move(iniPath)), m_openHelp([] { platform::OpenHelp(); })
 {
     setWindowTitle(QString::fromLocal8Bit(kStringWizardCaption));
     setWizardStyle(QWizard::ClassicStyle);
@@ -56,12 +55,12 @@ bool CWizardSheet::OpenSource(CsvSource& source)
 
 void CWizardSheet::WinHelp()
 {
-    m_shellOpen(platform::HelpFilePath().string());
+    m_openHelp();
 }
 
-void CWizardSheet::SetShellOpen(std::function<void(const std::string&)> shellOpen)
+void CWizardSheet::SetHelpOpener(std::function<void()> openHelp)
 {
-    m_shellOpen = std::move(shellOpen);
+    m_openHelp = std::move(openHelp);
 }
 
 void CWizardSheet::showEvent(QShowEvent* event)

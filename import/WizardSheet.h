@@ -55,10 +55,10 @@ public:
     // Opens the source file for one reading; tells the user when it cannot be read.
     bool OpenSource(CsvSource& source);
 
-    // Opens the program's help file.
+    // Opens the program's help.
     void WinHelp();
-    // Tests see what would be opened instead of starting the desktop's handler.
-    void SetShellOpen(std::function<void(const std::string&)> shellOpen);
+    // Tests see that help was asked for instead of starting the desktop's handler.
+    void SetHelpOpener(std::function<void()> openHelp);
 
     CWizardPage1& Page1() const { return *m_page1; }
     CWizardPage2& Page2() const { return *m_page2; }
@@ -86,7 +86,7 @@ private:
     CWizardPage4* m_page4;
 
     std::filesystem::path m_iniPath;
-    std::function<void(const std::string&)> m_shellOpen;
+    std::function<void()> m_openHelp;
     CWizardPage* m_activePage = nullptr;
     bool m_initialised = false;
 };

@@ -2,7 +2,6 @@
 #include "ImportStrings.h"
 #include "PhoneBook.h"
 #include "ProfileFile.h"
-#include "Shell.h"
 #include "WizardDriver.h"
 
 #include <QApplication>
@@ -157,7 +156,7 @@ TEST_F(WizardTest, TheRealFileDialogOffersBothFiltersAndAddsTheSuffix)
     EXPECT_EQ(path->text().toStdString(), (m_folder.path() / "typed.csv").string());
 }
 
-TEST_F(WizardTest, HelpOpensTheProgramsHelpFileFromTheKeyAndTheButton)
+TEST_F(WizardTest, HelpOpensFromTheKeyAndTheButton)
 {
     Start();
     m_sheet->activateWindow();
@@ -165,9 +164,7 @@ TEST_F(WizardTest, HelpOpensTheProgramsHelpFileFromTheKeyAndTheButton)
     QTest::keyClick(m_sheet.get(), Qt::Key_F1);
     Next();
     m_sheet->button(QWizard::HelpButton)->click();
-    const std::string help = platform::HelpFilePath().string();
-    EXPECT_THAT(m_helpOpened, ElementsAre(help, help));
-    EXPECT_TRUE(help.ends_with(".CHM"));
+    EXPECT_EQ(m_helpOpened, 2);
     EXPECT_EQ(m_sheet->currentId(), kFile) << "help leaves the wizard where it was";
 }
 

@@ -20,7 +20,7 @@ std::filesystem::path WizardTest::WriteSource(std::string_view text, const std::
 CWizardSheet& WizardTest::Start()
 {
     m_sheet = std::make_unique<CWizardSheet>(m_ini);
-    m_sheet->SetShellOpen([this](const std::string& file) { m_helpOpened.push_back(file); });
+    m_sheet->SetHelpOpener([this] { ++m_helpOpened; });
     m_sheet->show();
     return *m_sheet;
 }

@@ -60,6 +60,6 @@ protected:
     testsupport::TempFolder m_folder;
     std::filesystem::path m_ini;
     platform::ScopedMessageBoxAnswers m_answers;
-    std::vector<std::string> m_helpOpened;
+    int m_helpOpened = 0;
     std::unique_ptr<CWizardSheet> m_sheet;
 };
