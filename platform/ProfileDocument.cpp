@@ -27,13 +27,6 @@ char LowerAscii(char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-std::string LowerAscii(std::string_view text)
-{
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return LowerAscii(c); });
-    return lower;
-}
-
 bool EqualsIgnoringCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -114,34 +107,64 @@ int ParseProfileInt(std::string_view text)
     return static_cast<int>(negative ? -magnitude : magnitude);
 }
 
-ProfileDocument::ProfileDocument() : m_sections(1) {}
+std::size_t ProfileDocument::CaseInsensitiveHash::operator()(std::string_view text) const
+{
+    std::size_t hash = 14695981039346656037ull;
+    for (char c : text)
+        hash = (hash ^ static_cast<unsigned char>(LowerAscii(c))) * 1099511628211ull;
+    return hash;
+}
+
+bool ProfileDocument::CaseInsensitiveEqual::operator()(std::string_view a, std::string_view b) const
+{
+    return EqualsIgnoringCase(a, b);
+}
+
+ProfileDocument::ProfileDocument() : m_parsed(std::make_unique<std::string>()), m_sections(1) {}
+
+ProfileDocument::Line ProfileDocument::MakeLine(std::string_view text, LineBreak ending)
+{
+    Line line{text, {}, false, ending};
+    if (std::optional<std::string_view> key = KeyOf(text)) {
+        line.key = *key;
+        line.isKey = true;
+    }
+    return line;
+}
+
+std::string_view ProfileDocument::Keep(std::string text)
+{
+    return m_written.emplace_back(std::move(text));
+}
 
 ProfileDocument ProfileDocument::Parse(std::string_view bytes)
 {
     ProfileDocument document;
+    document.m_parsed->assign(bytes);
+    const std::string_view parsed = *document.m_parsed;
     bool lineBreakSeen = false;
     std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t newline = bytes.find('\n', start);
-        std::string_view text = bytes.substr(start, newline - start);
-        std::string ending;
+    while (start < parsed.size()) {
+        std::size_t newline = parsed.find('\n', start);
+        std::string_view text = parsed.substr(start, newline - start);
+        LineBreak ending = LineBreak::None;
         if (newline != std::string_view::npos) {
-            ending = "\n";
+            ending = LineBreak::Lf;
             if (!text.empty() && text.back() == '\r') {
                 text.remove_suffix(1);
-                ending = "\r\n";
+                ending = LineBreak::CrLf;
             }
             if (!lineBreakSeen)
                 document.m_lineBreak = ending;
             lineBreakSeen = true;
         }
-        start = newline == std::string_view::npos ? bytes.size() : newline + 1;
+        start = newline == std::string_view::npos ? parsed.size() : newline + 1;
 
         if (std::optional<std::string_view> name = SectionNameOf(text)) {
-            document.m_sectionByName.try_emplace(LowerAscii(*name), document.m_sections.size());
-            document.m_sections.push_back(Section{std::string(text), std::move(ending), {}});
+            document.m_sectionByName.try_emplace(*name, document.m_sections.size());
+            document.m_sections.push_back(Section{Line{text, {}, false, ending}, {}});
         } else {
-            document.m_sections.back().lines.push_back(Line{std::string(text), std::move(ending)});
+            document.m_sections.back().lines.push_back(MakeLine(text, ending));
         }
     }
     return document;
@@ -150,35 +173,37 @@ ProfileDocument ProfileDocument::Parse(std::string_view bytes)
 std::string ProfileDocument::Serialize() const
 {
     std::string bytes;
-    auto append = [&](const std::string& text, const std::string& ending) {
+    bytes.reserve(m_parsed->size() + 64);
+    auto lineBreak = [](LineBreak ending) -> std::string_view {
+        return ending == LineBreak::CrLf ? "\r\n" : ending == LineBreak::Lf ? "\n" : "";
+    };
+    auto append = [&](const Line& line) {
         // A line that lost its break by being last gets one once something follows it.
         if (!bytes.empty() && bytes.back() != '\n')
-            bytes += m_lineBreak;
-        bytes += text;
-        bytes += ending;
+            bytes += lineBreak(m_lineBreak);
+        bytes += line.text;
+        bytes += lineBreak(line.ending);
     };
     for (std::size_t i = 0; i < m_sections.size(); ++i) {
         if (i > 0)
-            append(m_sections[i].header, m_sections[i].headerEnding);
+            append(m_sections[i].header);
         for (const Line& line : m_sections[i].lines)
-            append(line.text, line.ending);
+            append(line);
     }
     return bytes;
 }
 
 const ProfileDocument::Section* ProfileDocument::FindSection(std::string_view name) const
 {
-    auto found = m_sectionByName.find(LowerAscii(Trim(name)));
+    auto found = m_sectionByName.find(Trim(name));
     return found == m_sectionByName.end() ? nullptr : &m_sections[found->second];
 }
 
-const ProfileDocument::Line* ProfileDocument::FindKey(const Section& section,
-                                                      std::string_view key) const
+const ProfileDocument::Line* ProfileDocument::FindKey(const Section& section, std::string_view key)
 {
     key = Trim(key);
     for (const Line& line : section.lines) {
-        std::optional<std::string_view> name = KeyOf(line.text);
-        if (name && EqualsIgnoringCase(*name, key))
+        if (line.isKey && EqualsIgnoringCase(line.key, key))
             return &line;
     }
     return nullptr;
@@ -199,28 +224,32 @@ int ProfileDocument::ReadInt(std::string_view section, std::string_view key, int
     return line ? ParseProfileInt(DecodeValue(line->text)) : defaultValue;
 }
 
-void ProfileDocument::AddSection(std::string_view name)
+std::size_t ProfileDocument::SectionIndexForWriting(std::string_view name)
 {
-    m_sectionByName.try_emplace(LowerAscii(Trim(name)), m_sections.size());
-    m_sections.push_back(Section{"[" + std::string(name) + "]", m_lineBreak, {}});
+    name = Trim(name);
+    if (auto found = m_sectionByName.find(name); found != m_sectionByName.end())
+        return found->second;
+    const std::string_view header = Keep("[" + std::string(name) + "]");
+    m_sections.push_back(Section{Line{header, {}, false, m_lineBreak}, {}});
+    m_sectionByName.emplace(header.substr(1, name.size()), m_sections.size() - 1);
+    return m_sections.size() - 1;
 }
 
 void ProfileDocument::WriteString(std::string_view section, std::string_view key,
                                   std::string_view value)
 {
-    if (!FindSection(section))
-        AddSection(section);
-    Section& target = m_sections[m_sectionByName.at(LowerAscii(Trim(section)))];
-    std::string encoded = EncodeValue(value);
+    Section& target = m_sections[SectionIndexForWriting(section)];
+    const std::string encoded = EncodeValue(value);
 
     if (const Line* existing = FindKey(target, key)) {
         Line& line = target.lines[static_cast<std::size_t>(existing - target.lines.data())];
-        line.text = std::string(*KeyOf(line.text)) + "=" + encoded;
+        line = MakeLine(Keep(std::string(line.key) + "=" + encoded), line.ending);
         return;
     }
     auto lastKey = std::find_if(target.lines.rbegin(), target.lines.rend(),
-                                [](const Line& line) { return KeyOf(line.text).has_value(); });
-    target.lines.insert(lastKey.base(), Line{std::string(Trim(key)) + "=" + encoded, m_lineBreak});
+                                [](const Line& line) { return line.isKey; });
+    target.lines.insert(lastKey.base(),
+                        MakeLine(Keep(std::string(Trim(key)) + "=" + encoded), m_lineBreak));
 }
 
 void ProfileDocument::WriteInt(std::string_view section, std::string_view key, int value)

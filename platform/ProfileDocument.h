@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -18,6 +20,9 @@ public:
     static ProfileDocument Parse(std::string_view bytes);
     std::string Serialize() const;
 
+    ProfileDocument(ProfileDocument&&) = default;
+    ProfileDocument& operator=(ProfileDocument&&) = default;
+
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
     int ReadInt(std::string_view section, std::string_view key, int defaultValue) const;
@@ -26,28 +31,52 @@ public:
     void WriteInt(std::string_view section, std::string_view key, int value);
 
 private:
+    enum class LineBreak : unsigned char
+    {
+        None,
+        Lf,
+        CrLf
+    };
+
+    // Text views point into the parsed bytes or into m_written, both of which never move.
     struct Line
     {
-        std::string text;   // without its line break
-        std::string ending; // "\n", "\r\n", or "" for a last line without a break
+        std::string_view text; // without its line break
+        std::string_view key;  // the trimmed name of a "key=value" line
+        bool isKey = false;
+        LineBreak ending = LineBreak::None;
     };
     struct Section
     {
-        std::string header;
-        std::string headerEnding;
+        Line header;
         std::vector<Line> lines; // the lines after the header, up to the next header
+    };
+    struct CaseInsensitiveHash
+    {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view text) const;
+    };
+    struct CaseInsensitiveEqual
+    {
+        using is_transparent = void;
+        bool operator()(std::string_view a, std::string_view b) const;
     };
 
     ProfileDocument();
 
+    static Line MakeLine(std::string_view text, LineBreak ending);
+    std::string_view Keep(std::string text);
     const Section* FindSection(std::string_view name) const;
-    const Line* FindKey(const Section& section, std::string_view key) const;
-    void AddSection(std::string_view name);
+    static const Line* FindKey(const Section& section, std::string_view key);
+    std::size_t SectionIndexForWriting(std::string_view name);
 
+    std::unique_ptr<std::string> m_parsed;
+    std::deque<std::string> m_written;
     // m_sections[0] holds the lines before the first header and has no header of its own.
     std::vector<Section> m_sections;
-    std::unordered_map<std::string, std::size_t> m_sectionByName; // lower-case name -> first
-    std::string m_lineBreak = "\n";
+    std::unordered_map<std::string_view, std::size_t, CaseInsensitiveHash, CaseInsensitiveEqual>
+        m_sectionByName; // name -> the first section of that name
+    LineBreak m_lineBreak = LineBreak::Lf;
 };
 
 // Reads an integer as the original platform did: leading blanks, an optional sign, then digits up

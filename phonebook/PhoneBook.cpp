@@ -1,0 +1,42 @@
+#include "PhoneBook.h"
+
+CPhoneBook::CPhoneBook(std::filesystem::path iniPath) : m_file(std::move(iniPath)) {}
+
+int CPhoneBook::LiveCount() const
+{
+    return Query([](const PhoneBookDocument& book) { return book.LiveCount(); });
+}
+
+bool CPhoneBook::IsFull() const
+{
+    return Query([](const PhoneBookDocument& book) { return book.IsFull(); });
+}
+
+PhoneEntry CPhoneBook::ReadEntry(const std::string& section) const
+{
+    return Query([&](const PhoneBookDocument& book) { return book.ReadEntry(section); });
+}
+
+std::string CPhoneBook::FindSectionByPos(int position) const
+{
+    return Query([&](const PhoneBookDocument& book) { return book.FindSectionByPos(position); });
+}
+
+std::vector<PhoneEntry> CPhoneBook::LiveEntries() const
+{
+    return Query([](const PhoneBookDocument& book) { return book.LiveEntries(); });
+}
+
+std::error_code CPhoneBook::SaveEntry(const std::string& section, const PhoneEntry& typed)
+{
+    return m_file.Update([&](platform::ProfileDocument& document) {
+        PhoneBookDocument(document).SaveEntry(section, typed);
+    });
+}
+
+std::error_code CPhoneBook::DeleteEntry(const std::string& section)
+{
+    return m_file.Update([&](platform::ProfileDocument& document) {
+        PhoneBookDocument(document).DeleteEntry(section);
+    });
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "PhoneEntry.h"
+#include "ProfileDocument.h"
+
+#include <string>
+#include <vector>
+
+// The phone book's rules over one parsed telmo.ini: section naming, the live count, the sorted
+// position of a new entry and the renumbering after a deletion. Both programs use these rules,
+// so that a phone book written by either keeps its live entries at positions 0 .. L-1 in name
+// order. Reads and writes go to the document only; the caller decides when it reaches the disk.
+class PhoneBookDocument
+{
+public:
+    explicit PhoneBookDocument(platform::ProfileDocument& document);
+
+    static std::string SectionName(int n);
+
+    int Count() const;
+    std::string NextSectionName() const;
+    void IncrementCount();
+
+    PhoneEntry ReadEntry(const std::string& section) const;
+    void WriteEntry(const std::string& section, const PhoneEntry& entry, int position);
+    std::string FindSectionByPos(int position) const;
+    int LiveCount() const;
+    bool IsFull() const;
+    int InsertPos(const std::string& name);
+    void DeleteEntry(const std::string& section);
+
+    // Adds an entry at its sorted place in a new section; returns the section.
+    std::string AddEntry(const PhoneEntry& entry);
+
+    // Saves what the editor holds. An entry without a live section (a new one, or one that
+    // vanished since the menu was built) is added; a changed name moves the entry to a new
+    // section at its new place; the same name is rewritten in place. Returns the section.
+    std::string SaveEntry(const std::string& section, const PhoneEntry& typed);
+
+    // Forgets every entry, leaving an empty phone book whose positions start again at 0.
+    void DiscardAll();
+
+    // The live entries in menu order (by position, then by section number).
+    std::vector<PhoneEntry> LiveEntries() const;
+
+private:
+    bool IsLiveSection(const std::string& section) const;
+    int ReadPos(const std::string& section) const;
+    bool IsDeleted(const std::string& section) const;
+
+    platform::ProfileDocument& m_document;
+};
