@@ -1,17 +1,13 @@
 #include "MenuResources.h"
 
+#include "PhoneEntry.h"
 #include "ResourceIds.h"
 
-#include <array>
 #include <string>
 
 namespace tray {
 
 namespace {
-
-// The five number items of a slot, in command-id order; their template texts name the keys.
-constexpr std::array<const char*, 5> kTemplateKeys = {"HomePhone", "WorkPhone", "CellPhone", "Fax",
-                                                      "Beeper"};
 
 platform::Menu EntryMenuTemplate()
 {
@@ -20,8 +16,10 @@ platform::Menu EntryMenuTemplate()
         const std::string title = "Item" + std::to_string(slot + 1);
         const unsigned editId = kFirstEntryCommand + 10 * static_cast<unsigned>(slot);
         platform::Menu slotPopup;
-        for (unsigned offset = 1; offset <= kTemplateKeys.size(); ++offset)
-            slotPopup.AppendCommand(editId + offset, title + "_" + kTemplateKeys[offset - 1]);
+        // The number items in command-id order; their template texts name the keys.
+        for (const PhoneKind& kind : PhoneKinds())
+            slotPopup.AppendCommand(editId + static_cast<unsigned>(kind.offset),
+                                    title + "_" + kind.key);
         slotPopup.AppendSeparator().AppendCommand(editId, "Edit Entry");
         entries.AppendPopup(title, std::move(slotPopup));
     }
