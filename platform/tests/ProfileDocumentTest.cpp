@@ -127,7 +127,8 @@ TEST(ProfileDocumentTest, ArbitraryBytesNeverBreakParsingOrWriting)
     std::string junk;
     for (int i = 0; i < 4096; ++i)
         junk += static_cast<char>((i * 7919) % 256);
-    junk += std::string("\n[\n]\n=\n[]\n[x\n==\n\0\0=\0\n", 23);
+    const char tail[] = "\n[\n]\n=\n[]\n[x\n==\n\0\0=\0\n";
+    junk.append(tail, sizeof tail - 1);
     ProfileDocument document = ProfileDocument::Parse(junk);
     document.WriteString("General", "Count", "1");
     EXPECT_EQ(ProfileDocument::Parse(document.Serialize()).ReadInt("General", "Count", 0), 1);

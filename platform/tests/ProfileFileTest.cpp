@@ -161,9 +161,10 @@ TEST(ProfileFileTest, AWriterKilledAtAnyMomentLeavesAWholeFile)
         kill(writer, SIGKILL);
         WaitForExit(writer);
 
-        // Every write sets all keys to one round, so a whole file holds one round everywhere.
+        // Every write sets all keys to one round, so a whole file holds one round everywhere
+        // (or no key at all, when the writer died before its first write).
         const ProfileDocument document = ProfileFile(path).Load();
-        const std::string round = document.ReadString("Keys", "k0", "");
+        const std::string round = document.ReadString("Keys", "k0", "missing");
         for (int key = 1; key < keys; ++key)
             ASSERT_EQ(document.ReadString("Keys", "k" + std::to_string(key), "missing"), round)
                 << "attempt " << attempt;

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "MessageBoxRequest.h"
+#include "ModemLine.h"
+#include "ProfileFile.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+// The dialer settings of section "Modem" in telmo.ini.
+struct DialSettings
+{
+    int extDialer = 0;   // non-zero: dial through the desktop's default dialer
+    int port = 0;        // the modem's COM number; 0 when no modem is configured
+    std::string dialOut; // the outside-line prefix
+};
+
+// The settings as they are in the file now, with their defaults where a key is missing.
+DialSettings ReadDialSettings(const platform::ProfileFile& file);
+
+// What the dial sequence needs from around it, so that it runs the same under the number
+// card and in tests.
+struct DialServices
+{
+    using MessageBoxFunction =
+        std::function<platform::MessageResult(const platform::MessageBoxRequest&)>;
+    using TelephonyFunction =
+        std::function<std::int32_t(const std::string& destination, const std::string& application,
+                                   const std::string& calledParty, const std::string& comment)>;
+
+    std::function<DialSettings()> readSettings;
+    MessageBoxFunction showMessage;
+    std::function<std::unique_ptr<ModemLine>()> makeLine;
+    TelephonyFunction requestMakeCall;
+};
+
+// The real services: the settings of the telmo.ini at the path, the machine's serial ports and
+// the desktop's default dialer; the boxes are shown by the given function.
+DialServices SystemDialServices(std::filesystem::path iniPath,
+                                DialServices::MessageBoxFunction showMessage);
+
+enum class DialOutcome
+{
+    CardStaysOpen,
+    OpenSettings // the card ends with kOpenSettingsResult and its caller opens the settings
+};
+
+inline constexpr int kOpenSettingsResult = 23;
+inline constexpr int kModemBaud = 9600;
+
+// Dials the number the way the settings say: through the desktop's default dialer, or by
+// sending the dial command to the modem and keeping its port open until the user dismisses
+// the "Dialing..." box. When no modem is configured or its port cannot be opened, the user
+// may choose to open the settings.
+DialOutcome RunDialSequence(const DialServices& services, const std::string& name,
+                            const std::string& number);
