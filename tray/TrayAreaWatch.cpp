@@ -4,9 +4,12 @@ namespace tray {
 
 TrayAreaWatch::Step TrayAreaWatch::OnLook(bool areaAvailable)
 {
-    if (areaAvailable)
+    if (m_finished)
         return Step::Stop;
-    return ++m_missingLooks >= m_looksBeforeTelling ? Step::TellUser : Step::KeepWatching;
+    if (!areaAvailable && ++m_missingLooks < m_looksBeforeTelling)
+        return Step::KeepWatching;
+    m_finished = true;
+    return areaAvailable ? Step::Stop : Step::TellUser;
 }
 
 } // namespace tray

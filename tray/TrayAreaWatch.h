@@ -23,6 +23,7 @@ public:
 private:
     int m_looksBeforeTelling;
     int m_missingLooks = 0;
+    bool m_finished = false;
 };
 
 } // namespace tray

@@ -82,14 +82,15 @@ public:
     std::vector<Shown> shown;
 };
 
-// The one QApplication of a test program; widgets need it before they are made.
+// The one QApplication of a test program; widgets need it before they are made. It is never
+// destroyed: Qt's input devices, made on first use by QTest, must not outlive it at exit.
 inline QApplication& TestApplication()
 {
     static int argc = 1;
     static char name[] = "telmo";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 } // namespace testsupport
