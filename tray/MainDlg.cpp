@@ -64,7 +64,6 @@ CMainDlg::CMainDlg(std::filesystem::path iniPath, platform::NotifyIconService& i
     setWindowIcon(m_hIcon);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    BuildEditor();
     m_trayAreaTimer.setInterval(1000);
     connect(&m_trayAreaTimer, &QTimer::timeout, this, &CMainDlg::OnTrayAreaLook);
 }
@@ -73,6 +72,10 @@ CMainDlg::~CMainDlg() = default;
 
 void CMainDlg::BuildEditor()
 {
+    // Made when first needed: most runs never show the editor, and its widgets and pictures
+    // would otherwise take memory for the whole life of the program.
+    if (m_deleteButton)
+        return;
     auto* grid = new QGridLayout;
     auto addColumn = [&](const EditorField(&fields)[3], int column) {
         for (int row = 0; row < 3; ++row) {
@@ -238,6 +241,7 @@ PhoneEntry CMainDlg::TypedEntry() const
 
 void CMainDlg::FillFields(const PhoneEntry& entry)
 {
+    BuildEditor();
     Field(tray::kNameField)->setText(QString::fromLocal8Bit(entry.name));
     for (const PhoneKind& kind : PhoneKinds())
         Field(kind.editorFieldId)->setText(QString::fromLocal8Bit(entry.*kind.number));
