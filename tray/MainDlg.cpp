@@ -122,16 +122,17 @@ void CMainDlg::BuildEditor()
     layout->addLayout(grid);
     layout->addLayout(buttons);
 
-    QWidget* previous = nullptr;
-    for (QWidget* next : {static_cast<QWidget*>(Field(tray::kNameField)),
-                          static_cast<QWidget*>(Field(1002)), static_cast<QWidget*>(Field(1006)),
-                          static_cast<QWidget*>(Field(1007)), static_cast<QWidget*>(Field(1010)),
-                          static_cast<QWidget*>(Field(1008)), static_cast<QWidget*>(save),
-                          static_cast<QWidget*>(m_deleteButton), static_cast<QWidget*>(cancel)}) {
-        if (previous)
-            setTabOrder(previous, next);
-        previous = next;
-    }
+    QWidget* const tabOrder[] = {Field(tray::kNameField),
+                                 Field(1002),
+                                 Field(1006),
+                                 Field(1007),
+                                 Field(1010),
+                                 Field(1008),
+                                 save,
+                                 m_deleteButton,
+                                 cancel};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i)
+        setTabOrder(tabOrder[i - 1], tabOrder[i]);
 }
 
 QLineEdit* CMainDlg::Field(int id) const

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <map>
 
 using platform::MessageResult;
 using testsupport::ReadFile;
@@ -413,4 +414,30 @@ TEST_F(MainDlgTest, AnAreaThatAppearsInTimeNeedsNoNotice)
         dialog.OnTrayAreaLook();
     EXPECT_TRUE(answers.shown().empty());
     EXPECT_EQ(m_icons.shownIcons, 1);
+}
+
+TEST_F(MainDlgTest, EditorFieldsHaveTheirLabelsAndTabOrder)
+{
+    CMainDlg& dialog = Start();
+    dialog.OnCommand(32771);
+    std::map<QString, QString> labels;
+    for (QLabel* label : dialog.findChildren<QLabel*>()) {
+        if (label->buddy())
+            labels[label->buddy()->objectName()] = label->text();
+    }
+    const std::map<QString, QString> expected{{"1000", "Name:"},       {"1002", "Home phone:"},
+                                              {"1006", "Work phone:"}, {"1007", "Cellphone:"},
+                                              {"1010", "Fax:"},        {"1008", "Beeper:"}};
+    EXPECT_EQ(labels, expected);
+    EXPECT_NE(dialog.findChild<QLabel*>("1011"), nullptr);
+
+    QStringList order;
+    QWidget* widget = Field(1000);
+    do {
+        if (widget->focusPolicy() & Qt::TabFocus)
+            order << widget->objectName();
+        widget = widget->nextInFocusChain();
+    } while (widget != Field(1000));
+    EXPECT_EQ(order, QStringList(
+                         {"1000", "1002", "1006", "1007", "1010", "1008", "1005", "1003", "1009"}));
 }
