@@ -1,6 +1,7 @@
 #include "DialSequence.h"
 
 #include "DialCommand.h"
+#include "Registry.h"
 #include "SerialLine.h"
 #include "TelephonyRequest.h"
 
@@ -36,7 +37,10 @@ DialServices SystemDialServices(std::filesystem::path iniPath,
         return ReadDialSettings(file);
     };
     services.showMessage = std::move(showMessage);
-    services.makeLine = [] { return std::make_unique<CSerialLine>(); };
+    // COM names as the registry gives them, so a port that a registry file names is dialled too.
+    services.makeLine = [] {
+        return std::make_unique<CSerialLine>(platform::RegistrySerialPortMap());
+    };
     services.requestMakeCall = RequestMakeCall;
     return services;
 }

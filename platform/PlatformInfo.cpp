@@ -4,29 +4,41 @@ namespace platform {
 
 namespace {
 
-OsVersionInfo g_version;
+ScopedPlatformVersion* g_answer = nullptr;
+
+constexpr std::uint32_t kMajorVersion = 10;
 
 } // namespace
 
-OsVersionInfo GetVersionEx()
+bool GetVersionEx(OsVersionInfo& info)
 {
-    return g_version;
+    if (info.size != sizeof(OsVersionInfo))
+        return false;
+    info.majorVersion = g_answer ? g_answer->m_majorVersion : kMajorVersion;
+    info.minorVersion = 0;
+    info.buildNumber = 0;
+    info.platformId = g_answer ? g_answer->m_platformId : VER_PLATFORM_WIN32_NT;
+    info.servicePack[0] = '\0';
+    return true;
 }
 
 std::uint32_t GetVersion()
 {
-    return (g_version.majorVersion & 0xFFu) | (g_version.minorVersion & 0xFFu) << 8 |
-           (g_version.buildNumber & 0x7FFFu) << 16;
+    OsVersionInfo info;
+    info.size = sizeof info;
+    GetVersionEx(info);
+    return (info.majorVersion & 0xFF) | (info.minorVersion & 0xFF) << 8;
 }
 
-ScopedOsVersion::ScopedOsVersion(const OsVersionInfo& version) : m_previous(g_version)
+ScopedPlatformVersion::ScopedPlatformVersion(std::uint32_t majorVersion, std::uint32_t platformId)
+    : m_previous(g_answer), m_majorVersion(majorVersion), m_platformId(platformId)
 {
-    g_version = version;
+    g_answer = this;
 }
 
-ScopedOsVersion::~ScopedOsVersion()
+ScopedPlatformVersion::~ScopedPlatformVersion()
 {
-    g_version = m_previous;
+    g_answer = m_previous;
 }
 
 } // namespace platform

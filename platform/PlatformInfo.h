@@ -4,33 +4,46 @@
 
 namespace platform {
 
-// What the original platform's version calls report. Here the answer is always the platform
-// the programs were written for (major version 4, platform id 2); tests may ask for others.
+// Platform ids, numbered as the original platform numbers them.
+constexpr std::uint32_t VER_PLATFORM_WIN32s = 0;
+constexpr std::uint32_t VER_PLATFORM_WIN32_WINDOWS = 1;
+constexpr std::uint32_t VER_PLATFORM_WIN32_NT = 2;
+
+// The version record of the original platform, laid out as it is there (148 bytes); callers set
+// size to sizeof(OsVersionInfo) before asking.
 struct OsVersionInfo
 {
-    unsigned majorVersion = 4;
-    unsigned minorVersion = 0;
-    unsigned buildNumber = 1381;
-    unsigned platformId = 2;
+    std::uint32_t size = 0;
+    std::uint32_t majorVersion = 0;
+    std::uint32_t minorVersion = 0;
+    std::uint32_t buildNumber = 0;
+    std::uint32_t platformId = 0;
+    char servicePack[128] = {};
 };
+static_assert(sizeof(OsVersionInfo) == 148);
 
-OsVersionInfo GetVersionEx();
+// This system answers as the NT family (platform id 2), major version 10, unless a test has
+// installed another answer. False, and nothing filled, when size is not 148.
+bool GetVersionEx(OsVersionInfo& info);
 
-// Packed as the original call packs it: the low byte is the major version, the next byte the
-// minor version, the high word the build number.
+// The version as one number: major version in the low byte, minor version in the next one.
 std::uint32_t GetVersion();
 
-// While alive, the version calls answer with the given version instead.
-class ScopedOsVersion
+// While alive, the version calls give this answer instead of the system's.
+class ScopedPlatformVersion
 {
 public:
-    explicit ScopedOsVersion(const OsVersionInfo& version);
-    ~ScopedOsVersion();
-    ScopedOsVersion(const ScopedOsVersion&) = delete;
-    ScopedOsVersion& operator=(const ScopedOsVersion&) = delete;
+    ScopedPlatformVersion(std::uint32_t majorVersion, std::uint32_t platformId);
+    ~ScopedPlatformVersion();
+    ScopedPlatformVersion(const ScopedPlatformVersion&) = delete;
+    ScopedPlatformVersion& operator=(const ScopedPlatformVersion&) = delete;
 
 private:
-    OsVersionInfo m_previous;
+    ScopedPlatformVersion* m_previous;
+    std::uint32_t m_majorVersion;
+    std::uint32_t m_platformId;
+
+    friend bool GetVersionEx(OsVersionInfo& info);
 };
 
 } // namespace platform

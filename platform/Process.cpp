@@ -1,5 +1,8 @@
 #include "Process.h"
 
+#include "FileDescriptor.h"
+
+#include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
 #include <spawn.h>
@@ -62,35 +65,94 @@ public:
     posix_spawn_file_actions_t m_actions;
 };
 
+// The program's name followed by its arguments, as the zero-terminated array a new process
+// takes.
+class ArgumentVector
+{
+public:
+    ArgumentVector(const std::filesystem::path& program, const std::vector<std::string>& arguments)
+    {
+        m_storage.reserve(arguments.size() + 1);
+        m_storage.push_back(program.string());
+        m_storage.insert(m_storage.end(), arguments.begin(), arguments.end());
+        for (std::string& argument : m_storage)
+            m_pointers.push_back(argument.data());
+        m_pointers.push_back(nullptr);
+    }
+
+    char* const* get() const { return m_pointers.data(); }
+
+private:
+    std::vector<std::string> m_storage;
+    std::vector<char*> m_pointers;
+};
+
+void ResetSignalMask(posix_spawnattr_t& attributes, short flags)
+{
+    posix_spawnattr_setflags(&attributes, static_cast<short>(flags | POSIX_SPAWN_SETSIGMASK));
+    sigset_t noSignalsBlocked;
+    sigemptyset(&noSignalsBlocked);
+    posix_spawnattr_setsigmask(&attributes, &noSignalsBlocked);
+}
+
 } // namespace
 
 bool SpawnDetached(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                    const std::filesystem::path& workingDirectory)
 {
     SpawnAttributes spawn;
-    posix_spawnattr_setflags(&spawn.m_attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK);
-    sigset_t noSignalsBlocked;
-    sigemptyset(&noSignalsBlocked);
-    posix_spawnattr_setsigmask(&spawn.m_attributes, &noSignalsBlocked);
+    ResetSignalMask(spawn.m_attributes, POSIX_SPAWN_SETSID);
     posix_spawn_file_actions_addopen(&spawn.m_actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     if (!workingDirectory.empty())
         posix_spawn_file_actions_addchdir_np(&spawn.m_actions, workingDirectory.c_str());
 
-    std::vector<std::string> argvStorage;
-    argvStorage.reserve(arguments.size() + 1);
-    argvStorage.push_back(program.string());
-    argvStorage.insert(argvStorage.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& argument : argvStorage)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
+    ArgumentVector argv(program, arguments);
     pid_t pid = 0;
-    if (posix_spawn(&pid, program.c_str(), &spawn.m_actions, &spawn.m_attributes, argv.data(),
+    if (posix_spawn(&pid, program.c_str(), &spawn.m_actions, &spawn.m_attributes, argv.get(),
                     environ) != 0)
         return false;
     std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
     return true;
+}
+
+std::optional<std::string> CaptureOutput(const std::filesystem::path& program,
+                                         const std::vector<std::string>& arguments)
+{
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0)
+        return std::nullopt;
+    FileDescriptor readEnd(pipeFds[0]);
+    pid_t pid = 0;
+    {
+        FileDescriptor writeEnd(pipeFds[1]);
+        SpawnAttributes spawn;
+        ResetSignalMask(spawn.m_attributes, 0);
+        posix_spawn_file_actions_addopen(&spawn.m_actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_adddup2(&spawn.m_actions, writeEnd.get(), STDOUT_FILENO);
+        posix_spawn_file_actions_addopen(&spawn.m_actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+        ArgumentVector argv(program, arguments);
+        if (posix_spawn(&pid, program.c_str(), &spawn.m_actions, &spawn.m_attributes, argv.get(),
+                        environ) != 0)
+            return std::nullopt;
+    }
+
+    std::string output;
+    char buffer[4096];
+    for (;;) {
+        ssize_t count = read(readEnd.get(), buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            break;
+        output.append(buffer, static_cast<std::size_t>(count));
+    }
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR)
+            return std::nullopt;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return output;
 }
 
 } // namespace platform

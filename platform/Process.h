@@ -16,6 +16,12 @@ std::optional<std::filesystem::path> FindOnPath(const std::string& name);
 bool SpawnDetached(const std::filesystem::path& program, const std::vector<std::string>& arguments,
                    const std::filesystem::path& workingDirectory = {});
 
+// Runs a program without a shell, waits for it and returns what it wrote to its standard output.
+// Nothing when it could not be started or did not end with exit status 0. Its standard input is
+// /dev/null and its error output is discarded.
+std::optional<std::string> CaptureOutput(const std::filesystem::path& program,
+                                         const std::vector<std::string>& arguments);
+
 } // namespace platform
 
 namespace platform {

@@ -1,7 +1,8 @@
 #include "ProfileFile.h"
 
-#include <atomic>
-#include <cerrno>
+#include "AtomicFile.h"
+#include "FileDescriptor.h"
+
 #include <fcntl.h>
 #include <string>
 #include <sys/file.h>
@@ -11,31 +12,6 @@
 namespace platform {
 
 namespace {
-
-std::error_code LastError()
-{
-    return {errno, std::generic_category()};
-}
-
-// Closes a descriptor on every way out.
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
 
 // A symbolic link to the file is followed, so that writing replaces the file it points to and
 // the link itself stays.
@@ -49,11 +25,6 @@ std::filesystem::path ResolveLinks(std::filesystem::path path)
         path = target.is_absolute() ? target : path.parent_path() / target;
     }
     return path;
-}
-
-std::filesystem::path FolderOf(const std::filesystem::path& file)
-{
-    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
 }
 
 // Reads the whole file. A missing file reads as empty; any other failure is reported, so that a
@@ -79,20 +50,6 @@ std::error_code ReadAll(const std::filesystem::path& path, std::string& bytes, b
     }
 }
 
-std::error_code WriteAll(int fd, const std::string& bytes)
-{
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        ssize_t count = write(fd, bytes.data() + written, bytes.size() - written);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return LastError();
-        written += static_cast<std::size_t>(count);
-    }
-    return {};
-}
-
 // The user's read-only marking is honoured even for a user (root) whom the system would let write.
 bool MarkedReadOnly(const std::filesystem::path& path)
 {
@@ -100,48 +57,16 @@ bool MarkedReadOnly(const std::filesystem::path& path)
     return stat(path.c_str(), &status) == 0 && (status.st_mode & 0222) == 0;
 }
 
-std::filesystem::path TemporaryNameFor(const std::filesystem::path& file)
-{
-    static std::atomic<unsigned> counter{0};
-    return FolderOf(file) / ("." + file.filename().string() + ".tmp-" + std::to_string(getpid()) +
-                             "-" + std::to_string(counter++));
-}
-
 // Only a writer holding the lock creates temporary files, so any found under the lock were left
 // by a writer that died; they are removed rather than left to pile up beside the file.
 void RemoveAbandonedTemporaries(const std::filesystem::path& file)
 {
-    const std::string prefix = "." + file.filename().string() + ".tmp-";
+    const std::string prefix = TemporaryFilePrefix(file);
     std::error_code error;
     for (const auto& item : std::filesystem::directory_iterator(FolderOf(file), error)) {
         if (item.path().filename().string().rfind(prefix, 0) == 0)
             std::filesystem::remove(item.path(), error);
     }
-}
-
-std::error_code ReplaceAtomically(const std::filesystem::path& file, int folderFd,
-                                  const std::string& bytes, bool fileExists)
-{
-    struct stat original;
-    bool keepMode = fileExists && stat(file.c_str(), &original) == 0;
-    std::filesystem::path temporary = TemporaryNameFor(file);
-    FileDescriptor fd(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-    if (!fd.valid())
-        return LastError();
-
-    std::error_code error = WriteAll(fd.get(), bytes);
-    if (!error && keepMode && fchmod(fd.get(), original.st_mode & 07777) != 0)
-        error = LastError();
-    if (!error && fsync(fd.get()) != 0)
-        error = LastError();
-    if (!error && rename(temporary.c_str(), file.c_str()) != 0)
-        error = LastError();
-    if (error) {
-        unlink(temporary.c_str());
-        return error;
-    }
-    fsync(folderFd);
-    return {};
 }
 
 } // namespace
@@ -204,7 +129,7 @@ std::error_code ProfileFile::Update(const std::function<void(ProfileDocument&)>&
     if ((exists && MarkedReadOnly(file)) || MarkedReadOnly(folder))
         return std::make_error_code(std::errc::permission_denied);
     RemoveAbandonedTemporaries(file);
-    return ReplaceAtomically(file, folderFd.get(), after, exists);
+    return ReplaceFileAtomically(file, after);
 }
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "Process.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace platform {
 
@@ -32,6 +33,39 @@ std::filesystem::path HelpFilePath()
     std::filesystem::path help = ExecutablePath();
     help.replace_extension(".CHM");
     return help;
+}
+
+namespace {
+
+bool DesktopOpensCompiledHelp()
+{
+    std::optional<std::filesystem::path> xdgMime = FindOnPath("xdg-mime");
+    if (!xdgMime)
+        return false;
+    std::optional<std::string> handler =
+        CaptureOutput(*xdgMime, {"query", "default", "application/vnd.ms-htmlhelp"});
+    return handler && handler->find_first_not_of(" \t\r\n") != std::string::npos;
+}
+
+} // namespace
+
+std::filesystem::path HelpPagesPath(const std::filesystem::path& helpFile)
+{
+    return helpFile.parent_path() / "help" / "index.html";
+}
+
+std::filesystem::path HelpToOpen(const std::filesystem::path& helpFile)
+{
+    std::error_code error;
+    if (std::filesystem::is_regular_file(helpFile, error) && DesktopOpensCompiledHelp())
+        return helpFile;
+    return HelpPagesPath(helpFile);
+}
+
+bool OpenHelp()
+{
+    const std::filesystem::path helpFile = HelpFilePath();
+    return ShellOpen(HelpToOpen(helpFile).string(), helpFile.parent_path());
 }
 
 } // namespace platform

@@ -20,4 +20,15 @@ bool ShellOpen(const std::string& file,
 // The program's help file: its own path with the extension replaced by ".CHM".
 std::filesystem::path HelpFilePath();
 
+// The same help as HTML pages, which every desktop can show: help/index.html beside the help file.
+std::filesystem::path HelpPagesPath(const std::filesystem::path& helpFile);
+
+// What the Help command opens: the compiled help file when it is there and the desktop has a
+// program for compiled help (asked of xdg-mime), otherwise the HTML pages.
+std::filesystem::path HelpToOpen(const std::filesystem::path& helpFile);
+
+// Opens the program's help with the desktop's handler and does not wait. True when the handler
+// was started.
+bool OpenHelp();
+
 } // namespace platform

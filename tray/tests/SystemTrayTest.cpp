@@ -74,7 +74,7 @@ TEST_F(SystemTrayTest, HidingTwiceDeletesOnceAndShowingRestoresTheSameIcon)
 
 TEST_F(SystemTrayTest, APlatformOlderThanVersionFourGetsNoWindowAndNoIcon)
 {
-    platform::ScopedOsVersion old({3, 51, 1057, 2});
+    platform::ScopedPlatformVersion old(3, platform::VER_PLATFORM_WIN32_NT);
     EXPECT_FALSE(CreateTelmoIcon());
     EXPECT_FALSE(m_tray.HasWindow());
     EXPECT_FALSE(m_service.HasCallback());

@@ -1,0 +1,131 @@
+#include "RegistryEx.h"
+
+#include "TextCase.h"
+
+#include <algorithm>
+
+using namespace platform;
+
+namespace {
+
+constexpr std::uint32_t kValueBufferSize = 200;
+constexpr std::uint32_t kNameBufferSize = 200;
+// The line that the error box names for a failed listing of sub-keys.
+constexpr unsigned kEnumErrorLine = 1024;
+
+} // namespace
+
+void ReportRegistryError(const RegistryErrorReporter& reporter, unsigned code,
+                         const char* operation, const char* sourceFile, unsigned line)
+{
+    RegistryErrorMessage message;
+    message.text =
+        std::to_string(code) + " " + operation + "\n" + sourceFile + " " + std::to_string(line);
+    // The message box's own caption when the system has no text for the code.
+    message.caption = SystemMessageText(code).value_or("Error");
+    reporter(message);
+}
+
+CRegistryKey::CRegistryKey(HKEY root, RegistryErrorReporter reporter)
+    : m_hKey(root), m_reporter(std::move(reporter))
+{}
+
+CRegistryKey::~CRegistryKey()
+{
+    Close();
+}
+
+bool CRegistryKey::Open(HKEY parent, const std::string& subKey)
+{
+    m_strSubKey = subKey;
+    HKEY opened = nullptr;
+    m_lResult = RegOpenKeyEx(parent, subKey.c_str(), 0, KEY_ALL_ACCESS, &opened);
+    m_dwType = 0;
+    m_dwSize = 0;
+    // The key opened before, if any, is released rather than forgotten.
+    Close();
+    m_hKey = opened;
+    return m_lResult == ERROR_SUCCESS;
+}
+
+void CRegistryKey::Close()
+{
+    if (m_hKey) {
+        RegCloseKey(m_hKey);
+        m_hKey = nullptr;
+    }
+}
+
+bool CRegistryKey::QueryString(const std::string& valueName, std::string& out)
+{
+    unsigned char buffer[kValueBufferSize];
+    m_dwSize = sizeof buffer;
+    m_lResult = RegQueryValueEx(m_hKey, valueName.c_str(), &m_dwType, buffer, &m_dwSize);
+    if (m_lResult != ERROR_SUCCESS)
+        return false;
+    const char* text = reinterpret_cast<const char*>(buffer);
+    out.assign(text, std::find(text, text + m_dwSize, '\0'));
+    return true;
+}
+
+bool CRegistryKey::EnumSubKeys(const std::string& subKey, std::vector<std::string>& out)
+{
+    HKEY opened = nullptr;
+    m_lResult = RegOpenKeyEx(m_hKey, subKey.c_str(), 0, KEY_READ, &opened);
+    m_dwType = 0;
+    m_dwSize = 0;
+    if (m_lResult != ERROR_SUCCESS)
+        return false;
+
+    std::uint32_t count = 0;
+    m_lResult = RegQueryInfoKey(opened, &count);
+    if (m_lResult != ERROR_SUCCESS) {
+        RegCloseKey(opened);
+        return false;
+    }
+    out.clear();
+    bool listed = true;
+    for (std::uint32_t index = 0; index < count; ++index) {
+        char name[kNameBufferSize];
+        std::uint32_t length = kNameBufferSize;
+        std::int32_t result = RegEnumKeyEx(opened, index, name, &length);
+        if (result != ERROR_SUCCESS) {
+            m_lResult = result;
+            ReportRegistryError(m_reporter, static_cast<unsigned>(result), "RegEnumKeyEx", __FILE__,
+                                kEnumErrorLine);
+            listed = false;
+            break;
+        }
+        out.emplace_back(name, length);
+    }
+    RegCloseKey(opened);
+    return listed;
+}
+
+std::string CRegistryKey::FindKeyByValue(const std::string& path, const std::string& valueName,
+                                         const std::string& wanted)
+{
+    std::string value;
+    {
+        CRegistryKey key(HKEY_LOCAL_MACHINE, m_reporter);
+        if (key.Open(HKEY_LOCAL_MACHINE, path))
+            key.QueryString(valueName, value);
+    }
+    if (EqualIgnoringCase(value, wanted))
+        return path;
+
+    std::vector<std::string> children;
+    if (!EnumSubKeys(path, children))
+        return {};
+    std::string found;
+    for (const std::string& child : children) {
+        if (!found.empty())
+            break;
+        std::string childPath = path + "\\" + child;
+        // Listing the child first is only a test that it can be opened and listed.
+        std::vector<std::string> unused;
+        if (EnumSubKeys(childPath, unused))
+            found = FindKeyByValue(childPath, valueName, wanted);
+    }
+    return found;
+}

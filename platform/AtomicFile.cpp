@@ -1,0 +1,75 @@
+#include "AtomicFile.h"
+
+#include "FileDescriptor.h"
+
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace platform {
+
+namespace {
+
+std::filesystem::path TemporaryNameFor(const std::filesystem::path& file)
+{
+    static std::atomic<unsigned> counter{0};
+    return FolderOf(file) /
+           (TemporaryFilePrefix(file) + std::to_string(getpid()) + "-" + std::to_string(counter++));
+}
+
+std::error_code WriteAll(int fd, std::string_view bytes)
+{
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t count = write(fd, bytes.data() + written, bytes.size() - written);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            return LastError();
+        written += static_cast<std::size_t>(count);
+    }
+    return {};
+}
+
+} // namespace
+
+std::filesystem::path FolderOf(const std::filesystem::path& file)
+{
+    return file.has_parent_path() ? file.parent_path() : std::filesystem::path(".");
+}
+
+std::string TemporaryFilePrefix(const std::filesystem::path& file)
+{
+    return "." + file.filename().string() + ".tmp-";
+}
+
+std::error_code ReplaceFileAtomically(const std::filesystem::path& file, std::string_view bytes)
+{
+    struct stat original;
+    const bool keepMode = stat(file.c_str(), &original) == 0;
+    const std::filesystem::path temporary = TemporaryNameFor(file);
+    std::error_code error;
+    {
+        FileDescriptor fd(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (!fd.valid())
+            return LastError();
+        error = WriteAll(fd.get(), bytes);
+        if (!error && keepMode && fchmod(fd.get(), original.st_mode & 07777) != 0)
+            error = LastError();
+        if (!error && fsync(fd.get()) != 0)
+            error = LastError();
+    }
+    if (!error && rename(temporary.c_str(), file.c_str()) != 0)
+        error = LastError();
+    if (error) {
+        unlink(temporary.c_str());
+        return error;
+    }
+    // The rename itself reaches the disk only with its folder.
+    FileDescriptor folder(open(FolderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.valid())
+        fsync(folder.get());
+    return {};
+}
+
+} // namespace platform

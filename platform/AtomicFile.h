@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace platform {
+
+// Writes the bytes to a new temporary file beside `file`, flushes it to disk and renames it over
+// `file`, so that anyone reading sees either the old file or the whole new one, never a part.
+// An existing file keeps its permission bits. On failure the temporary file is removed and
+// `file` is left as it was.
+[[nodiscard]] std::error_code ReplaceFileAtomically(const std::filesystem::path& file,
+                                                    std::string_view bytes);
+
+// The folder that holds `file`; "." for a bare file name.
+std::filesystem::path FolderOf(const std::filesystem::path& file);
+
+// The name that every temporary file for `file` begins with, in the file's folder.
+std::string TemporaryFilePrefix(const std::filesystem::path& file);
+
+} // namespace platform

@@ -1,0 +1,405 @@
+#include "RegFile.h"
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <optional>
+
+namespace platform {
+
+namespace {
+
+constexpr std::string_view kLocalMachine = "HKEY_LOCAL_MACHINE";
+// Roots that a registry export may hold besides HKEY_LOCAL_MACHINE; their keys are left out.
+constexpr std::array<std::string_view, 6> kOtherRoots = {
+    "HKEY_CLASSES_ROOT",   "HKEY_CURRENT_USER", "HKEY_USERS",
+    "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA",     "HKEY_PERFORMANCE_DATA"};
+constexpr std::string_view kVersion4Header = "REGEDIT4";
+constexpr std::string_view kVersion5Header = "Windows Registry Editor Version 5.00";
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string_view TrimLeft(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    return text;
+}
+
+std::string_view TrimRight(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+std::string_view Trim(std::string_view text)
+{
+    return TrimRight(TrimLeft(text));
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix)
+{
+    return text.size() >= prefix.size() &&
+           RegistryNamesEqual(text.substr(0, prefix.size()), prefix);
+}
+
+std::optional<std::uint32_t> HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return std::nullopt;
+}
+
+// 1 to maxDigits hexadecimal digits and nothing else.
+std::optional<std::uint32_t> ParseHex(std::string_view digits, std::size_t maxDigits)
+{
+    if (digits.empty() || digits.size() > maxDigits)
+        return std::nullopt;
+    std::uint32_t value = 0;
+    for (char c : digits) {
+        std::optional<std::uint32_t> digit = HexDigit(c);
+        if (!digit)
+            return std::nullopt;
+        value = value << 4 | *digit;
+    }
+    return value;
+}
+
+void AppendUtf8(std::string& out, std::uint32_t codePoint)
+{
+    if (codePoint < 0x80) {
+        out.push_back(static_cast<char>(codePoint));
+    } else if (codePoint < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | codePoint >> 6));
+        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+    } else if (codePoint < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | codePoint >> 12));
+        out.push_back(static_cast<char>(0x80 | (codePoint >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | codePoint >> 18));
+        out.push_back(static_cast<char>(0x80 | (codePoint >> 12 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (codePoint >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
+    }
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n')
+            continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < text.size())
+        lines.push_back(text.substr(start));
+    return lines;
+}
+
+// A quoted text with the \\ and \" escapes, starting at the opening quote. Any other backslash
+// stands for itself, so hand-written paths such as "C:\modem" survive.
+struct QuotedText
+{
+    std::string text;
+    std::string_view rest; // what follows the closing quote
+};
+
+std::optional<QuotedText> ParseQuoted(std::string_view input)
+{
+    QuotedText result;
+    for (std::size_t i = 1; i < input.size(); ++i) {
+        char c = input[i];
+        if (c == '"') {
+            result.rest = input.substr(i + 1);
+            return result;
+        }
+        if (c == '\\' && i + 1 < input.size() && (input[i + 1] == '\\' || input[i + 1] == '"'))
+            c = input[++i];
+        result.text.push_back(c);
+    }
+    return std::nullopt;
+}
+
+class RegFileParser
+{
+public:
+    explicit RegFileParser(RegistryKeyNode& localMachine) : m_localMachine(localMachine) {}
+
+    std::vector<RegFileProblem> Parse(std::string_view bytes);
+
+private:
+    void ParseLine();
+    void ParseKeyLine(std::string_view line);
+    void ParseValueLine(std::string_view line);
+    std::optional<RegistryValue> ParseHexData(std::string_view typeAndBytes);
+    std::string JoinContinuationLines(std::string_view first);
+    void Skip(std::string reason) { m_problems.push_back({m_index + 1, std::move(reason)}); }
+
+    RegistryKeyNode& m_localMachine;
+    std::vector<std::string_view> m_lines;
+    std::size_t m_index = 0;
+    bool m_unicodeFile = false;
+    bool m_inOtherRoot = false;
+    RegistryKeyNode* m_key = nullptr;
+    std::vector<RegFileProblem> m_problems;
+};
+
+std::vector<RegFileProblem> RegFileParser::Parse(std::string_view bytes)
+{
+    std::string text = DecodeRegFileText(bytes);
+    m_lines = SplitLines(text);
+    while (m_index < m_lines.size() && Trim(m_lines[m_index]).empty())
+        ++m_index;
+    std::string_view header = m_index < m_lines.size() ? Trim(m_lines[m_index]) : "";
+    if (header != kVersion4Header && header != kVersion5Header) {
+        Skip("not a registry file: the first line must be \"" + std::string(kVersion4Header) +
+             "\" or \"" + std::string(kVersion5Header) + "\"");
+        return m_problems;
+    }
+    m_unicodeFile = header == kVersion5Header;
+    for (++m_index; m_index < m_lines.size(); ++m_index)
+        ParseLine();
+    return m_problems;
+}
+
+void RegFileParser::ParseLine()
+{
+    std::string_view line = TrimLeft(m_lines[m_index]);
+    if (line.empty() || line.front() == ';')
+        return;
+    if (line.front() == '[')
+        ParseKeyLine(TrimRight(line));
+    else if (line.front() == '"' || line.front() == '@')
+        ParseValueLine(line);
+    else
+        Skip("neither a key, a value nor a comment");
+}
+
+void RegFileParser::ParseKeyLine(std::string_view line)
+{
+    m_key = nullptr;
+    m_inOtherRoot = false;
+    if (line.size() < 2 || line.back() != ']') {
+        Skip("key line without a closing ]");
+        return;
+    }
+    std::string_view path = line.substr(1, line.size() - 2);
+    bool removal = !path.empty() && path.front() == '-';
+    if (removal)
+        path.remove_prefix(1);
+
+    std::size_t separator = path.find('\\');
+    std::string_view root = path.substr(0, separator);
+    if (!RegistryNamesEqual(root, kLocalMachine)) {
+        // Values of a key left out are not reported one by one.
+        m_inOtherRoot = true;
+        bool known =
+            std::any_of(kOtherRoots.begin(), kOtherRoots.end(),
+                        [&](std::string_view other) { return RegistryNamesEqual(root, other); });
+        if (!known)
+            Skip("key of an unknown root");
+        return;
+    }
+    std::string_view subPath =
+        separator == std::string_view::npos ? std::string_view() : path.substr(separator + 1);
+    if (!IsValidKeyPath(subPath) || (separator != std::string_view::npos && subPath.empty())) {
+        Skip("key path with an empty key name");
+        return;
+    }
+    if (removal) {
+        if (subPath.empty())
+            Skip("HKEY_LOCAL_MACHINE itself cannot be removed");
+        else
+            RemovePath(m_localMachine, subPath);
+        return;
+    }
+    m_key = &WritablePath(m_localMachine, subPath);
+}
+
+void RegFileParser::ParseValueLine(std::string_view line)
+{
+    std::string name;
+    std::string_view rest;
+    if (line.front() == '@') {
+        rest = line.substr(1);
+    } else {
+        std::optional<QuotedText> quoted = ParseQuoted(line);
+        if (!quoted) {
+            Skip("value name without a closing quote");
+            return;
+        }
+        name = std::move(quoted->text);
+        rest = quoted->rest;
+    }
+    rest = TrimLeft(rest);
+    if (rest.empty() || rest.front() != '=') {
+        Skip("value without = after its name");
+        return;
+    }
+    std::string_view data = TrimLeft(rest.substr(1));
+
+    std::optional<RegistryValue> value;
+    bool removal = false;
+    std::string joined;
+    if (!data.empty() && data.front() == '"') {
+        std::optional<QuotedText> quoted = ParseQuoted(data);
+        if (quoted && Trim(quoted->rest).empty())
+            value = MakeStringValue(quoted->text);
+    } else if (Trim(data) == "-") {
+        removal = true;
+    } else if (StartsWithNoCase(data, "dword:")) {
+        if (std::optional<std::uint32_t> number = ParseHex(Trim(data.substr(6)), 8)) {
+            std::string bytes;
+            for (int shift = 0; shift < 32; shift += 8)
+                bytes.push_back(static_cast<char>(*number >> shift & 0xFF));
+            value = RegistryValue{REG_DWORD, std::move(bytes)};
+        }
+    } else if (StartsWithNoCase(data, "hex")) {
+        joined = JoinContinuationLines(data);
+        value = ParseHexData(joined);
+    }
+
+    if (m_inOtherRoot)
+        return;
+    if (!value && !removal) {
+        Skip("value data that is neither text, dword:, hex: nor hex(N):");
+        return;
+    }
+    if (!m_key) {
+        Skip("value outside of a key of HKEY_LOCAL_MACHINE");
+        return;
+    }
+    if (removal)
+        m_key->values.erase(name);
+    else
+        m_key->values.insert_or_assign(std::move(name), std::move(*value));
+}
+
+// Hex data may go on over lines that end with "\"; the continuation lines join the first one.
+std::string RegFileParser::JoinContinuationLines(std::string_view first)
+{
+    std::string joined(TrimRight(first));
+    while (!joined.empty() && joined.back() == '\\') {
+        joined.pop_back();
+        if (m_index + 1 == m_lines.size())
+            break;
+        joined += Trim(m_lines[++m_index]);
+    }
+    return joined;
+}
+
+std::optional<RegistryValue> RegFileParser::ParseHexData(std::string_view typeAndBytes)
+{
+    RegistryValue value{REG_BINARY, {}};
+    std::string_view bytes;
+    if (StartsWithNoCase(typeAndBytes, "hex:")) {
+        bytes = typeAndBytes.substr(4);
+    } else if (StartsWithNoCase(typeAndBytes, "hex(")) {
+        std::size_t close = typeAndBytes.find("):");
+        if (close == std::string_view::npos)
+            return std::nullopt;
+        std::optional<std::uint32_t> type = ParseHex(typeAndBytes.substr(4, close - 4), 8);
+        if (!type)
+            return std::nullopt;
+        value.type = *type;
+        bytes = typeAndBytes.substr(close + 2);
+    } else {
+        return std::nullopt;
+    }
+
+    bytes = Trim(bytes);
+    while (!bytes.empty()) {
+        std::size_t comma = bytes.find(',');
+        std::optional<std::uint32_t> byte = ParseHex(Trim(bytes.substr(0, comma)), 2);
+        if (!byte)
+            return std::nullopt;
+        value.data.push_back(static_cast<char>(*byte));
+        bytes =
+            comma == std::string_view::npos ? std::string_view() : Trim(bytes.substr(comma + 1));
+    }
+
+    // A version 5 file holds the text types in UTF-16LE; the 8-bit calls hand them out as 8-bit.
+    bool textType =
+        value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ;
+    if (m_unicodeFile && textType)
+        value.data = Utf16LeToUtf8(value.data);
+    return value;
+}
+
+} // namespace
+
+std::string Utf16LeToUtf8(std::string_view bytes)
+{
+    std::string out;
+    out.reserve(bytes.size());
+    auto unitAt = [&](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) |
+               static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+    };
+    constexpr std::uint32_t kReplacement = 0xFFFD;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        std::uint32_t unit = unitAt(i);
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
+            std::uint32_t low = unitAt(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        AppendUtf8(out, unit >= 0xD800 && unit <= 0xDFFF ? kReplacement : unit);
+    }
+    return out;
+}
+
+std::string DecodeRegFileText(std::string_view bytes)
+{
+    if (bytes.starts_with("\xFF\xFE"))
+        return Utf16LeToUtf8(bytes.substr(2));
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        return std::string(bytes.substr(3));
+    return std::string(bytes);
+}
+
+std::vector<RegFileProblem> ApplyRegFile(std::string_view bytes, RegistryKeyNode& localMachine)
+{
+    return RegFileParser(localMachine).Parse(bytes);
+}
+
+std::vector<RegFileProblem> ApplyRegFileAt(const std::filesystem::path& file,
+                                           RegistryKeyNode& localMachine)
+{
+    std::error_code error;
+    if (!std::filesystem::exists(file, error))
+        return {{0, "does not exist"}};
+    if (!std::filesystem::is_regular_file(file, error))
+        return {{0, "not a regular file"}};
+    std::uintmax_t size = std::filesystem::file_size(file, error);
+    if (error)
+        return {{0, "cannot be read: " + error.message()}};
+    if (size > kMaxRegFileSize)
+        return {{0, "larger than " + std::to_string(kMaxRegFileSize) + " bytes"}};
+
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!in && !in.eof())
+        return {{0, "cannot be read"}};
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return ApplyRegFile(bytes, localMachine);
+}
+
+} // namespace platform
