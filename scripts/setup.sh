@@ -7,7 +7,7 @@ TELMO_PACKAGES=(
     cmake g++ ninja-build ccache pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-image-formats-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth trayer xdotool xclip imagemagick x11-utils
+    xvfb xauth trayer twm xdotool xclip imagemagick x11-utils
 )
 
 telmo_install_missing_packages() {

@@ -1,0 +1,67 @@
+#include "MenuTracking.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QMetaObject>
+
+namespace platform {
+
+namespace {
+
+QString MenuText(const std::string& text)
+{
+    return QString::fromLocal8Bit(text).replace('&', "&&");
+}
+
+void FillQMenu(QMenu& target, const Menu& menu)
+{
+    for (int position = 0; position < menu.GetMenuItemCount(); ++position) {
+        const MenuItem& item = *menu.ItemAt(position);
+        switch (item.type) {
+        case MenuItem::Type::Command:
+            target.addAction(MenuText(item.text))->setData(item.id);
+            break;
+        case MenuItem::Type::Separator:
+            target.addSeparator();
+            break;
+        case MenuItem::Type::Popup:
+            FillQMenu(*target.addMenu(MenuText(item.text)), *item.popup);
+            break;
+        }
+    }
+}
+
+} // namespace
+
+std::unique_ptr<QMenu> CreateQMenu(const Menu& menu)
+{
+    auto qmenu = std::make_unique<QMenu>();
+    FillQMenu(*qmenu, menu);
+    return qmenu;
+}
+
+bool QMenuTracker::TrackPopupMenu(const Menu& popup, CommandHandler onCommand)
+{
+    if (OpenMenu())
+        return false;
+    QMenu* menu = CreateQMenu(popup).release();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // Triggers of submenu items reach the top menu too. The command is delivered after the
+    // menu has closed, as a posted command would be.
+    QObject::connect(menu, &QMenu::triggered, menu, [onCommand](QAction* action) {
+        const unsigned id = action->data().toUInt();
+        QMetaObject::invokeMethod(
+            qApp, [onCommand, id] { onCommand(id); }, Qt::QueuedConnection);
+    });
+    m_open = menu;
+    menu->popup(QCursor::pos());
+    return true;
+}
+
+QMenu* QMenuTracker::OpenMenu() const
+{
+    return m_open && m_open->isVisible() ? m_open.data() : nullptr;
+}
+
+} // namespace platform

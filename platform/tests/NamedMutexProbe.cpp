@@ -1,0 +1,17 @@
+// Creates the named mutex given as its argument, prints "owner" or "exists", and keeps the
+// mutex until its standard input closes. Lets tests hold the mutex in another process.
+#include "SingleInstance.h"
+
+#include <iostream>
+
+int main(int argc, char** argv)
+{
+    if (argc != 2)
+        return 2;
+    platform::NamedMutex mutex(argv[1]);
+    std::cout << (mutex.AlreadyExisted() ? "exists" : "owner") << std::endl;
+    std::string ignored;
+    while (std::getline(std::cin, ignored)) {
+    }
+    return 0;
+}

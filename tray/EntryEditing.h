@@ -1,0 +1,25 @@
+#pragma once
+
+#include "EntryMenu.h"
+#include "PhoneBook.h"
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace tray {
+
+// The section of the entry a menu slot showed, when that entry is still live under the same
+// name; "" when it has gone since the menu was built (the editor then starts a new entry).
+std::string SectionStillShown(const CPhoneBook& book, const EntryMenuItem& shown);
+
+// The editor field of the kind with exactly this label; 0 when the label names no kind.
+int FieldForKindLabel(std::string_view kindLabel);
+
+std::string DeleteQuestion(std::string_view name);
+
+// What the user reads when a change could not be written; the editor keeps the typed text.
+std::string SaveFailureMessage(const std::filesystem::path& file, std::error_code error);
+
+} // namespace tray

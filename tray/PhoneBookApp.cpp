@@ -1,0 +1,42 @@
+#include "PhoneBookApp.h"
+
+#include "MainDlg.h"
+#include "ResourceIds.h"
+#include "Shell.h"
+#include "SingleInstance.h"
+
+#include <QApplication>
+
+int CPhoneBookApp::Run(int argc, char** argv)
+{
+    // Held for the life of the process; the kernel releases it when the process ends.
+    platform::NamedMutex instance("TelmoMutex");
+    if (instance.AlreadyExisted())
+        return 0;
+    const std::filesystem::path iniPath = ProfilePath(std::filesystem::current_path());
+
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    platform::SystemTrayIconService icons;
+    platform::QMenuTracker tracker;
+    CMainDlg mainWindow(iniPath, icons, tracker, &CPhoneBookApp::OnCommand);
+    mainWindow.OnInitDialog();
+    app.exec();
+    return 0;
+}
+
+void CPhoneBookApp::OnCommand(unsigned id)
+{
+    if (id == tray::kCmdHelp)
+        OnHelp();
+}
+
+void CPhoneBookApp::OnHelp()
+{
+    platform::ShellOpen(platform::HelpFilePath().string());
+}
+
+std::filesystem::path CPhoneBookApp::ProfilePath(const std::filesystem::path& workingDirectory)
+{
+    return workingDirectory / "telmo.ini";
+}

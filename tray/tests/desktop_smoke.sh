@@ -1,0 +1,267 @@
+#!/usr/bin/env bash
+# Smoke test of telmo on a real X desktop: Xvfb as the screen, twm as the window manager when it
+# is installed, trayer as the notification area and xdotool as the user. It clicks the icon,
+# picks an entry, edits it, opens the About box and exits, then checks the desktops without a
+# notification area. Screenshots of every step go to the output folder; look at them.
+#
+# Usage: desktop_smoke.sh <telmo executable> <output folder>
+# Exit code 0 when every step passed, 1 on a failure, 77 when the tools are missing (skipped).
+set -uo pipefail
+
+for tool in Xvfb trayer xdotool xwininfo import; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "SKIPPED: $tool is not installed (Debian packages: xvfb trayer xdotool x11-utils" \
+            "imagemagick)."
+        exit 77
+    fi
+done
+
+telmo=$(realpath "$1")
+out=$2
+rm -rf "$out"
+mkdir -p "$out"
+work=$(mktemp -d)
+runtime=$(mktemp -d)
+chmod 700 "$runtime"
+pids=()
+failures=0
+
+cleanup() {
+    local pid
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null
+    done
+    wait 2>/dev/null
+    rm -rf "$work" "$runtime"
+}
+trap cleanup EXIT
+
+# A private desktop: its own display, its own lock folder, no session bus (so Qt uses the
+# XEmbed tray protocol that trayer speaks).
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+exec 3>&-
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+export DISPLAY=":$(cat "$work/display")"
+export XDG_RUNTIME_DIR=$runtime
+export QT_QPA_PLATFORM=xcb
+unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
+
+pass() { echo "ok: $1"; }
+fail() {
+    echo "FAILED: $1"
+    failures=$((failures + 1))
+}
+shot() { import -window root "$out/$1.png"; }
+
+# wait_until <tenths of a second> <command...>: true once the command succeeds.
+wait_until() {
+    local tenths=$1
+    shift
+    for _ in $(seq "$tenths"); do
+        "$@" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+start_tray_host() {
+    trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
+        --transparent false >/dev/null 2>&1 &
+    tray_pid=$!
+    pids+=("$tray_pid")
+}
+
+# The window of telmo's icon inside trayer's panel, if it is there.
+icon_window() {
+    local panel
+    panel=$(xdotool search --classname '^panel$' 2>/dev/null | head -1)
+    [ -n "$panel" ] || return 1
+    xwininfo -tree -id "$panel" 2>/dev/null | awk '/"telmo"/ { print $1; exit }' | grep .
+}
+icon_shown() { icon_window >/dev/null; }
+icon_gone() { ! icon_window >/dev/null; }
+visible_window() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
+window_gone() { ! visible_window "$1"; }
+# The geometries of telmo's open popup menus, one a line: its visible windows but the icon.
+menu_geometries() {
+    local icon window
+    icon=$(printf '%d' "$(icon_window || echo 0)")
+    for window in $(xdotool search --onlyvisible --class '^telmo$' 2>/dev/null); do
+        [ "$window" = "$icon" ] && continue
+        xdotool getwindowgeometry "$window" | tr -d '\n'
+        echo
+    done | sed 's/^Window [0-9]*//'
+}
+menus_open() { menu_geometries | grep -c .; }
+no_menus_open() { [ "$(menus_open)" = 0 ]; }
+process_ended() { ! kill -0 "$1" 2>/dev/null; }
+click_icon() { xdotool mousemove --window "$(icon_window)" 11 11 click "$@"; }
+
+start_telmo() {
+    (cd "$work" && exec "$telmo") >>"$out/telmo.log" 2>&1 &
+    telmo_pid=$!
+    pids+=("$telmo_pid")
+}
+
+cat >"$work/telmo.ini" <<'EOF'
+[General]
+Count=3
+TopPos=2
+[Item0]
+Name=Office
+HomePhone=
+WorkPhone=1-800-Work-Now
+CellPhone=
+Beeper=
+Fax=202
+Pos=1
+Deleted=0
+[Item1]
+Name=Bakery
+HomePhone=203
+WorkPhone=
+CellPhone=
+Beeper=
+Fax=
+Pos=0
+Deleted=0
+[Item2]
+Name=Zoo
+HomePhone=
+WorkPhone=
+CellPhone=555 12
+Beeper=
+Fax=
+Pos=2
+Deleted=0
+EOF
+
+if command -v twm >/dev/null; then
+    printf 'RandomPlacement\nNoGrabServer\n' >"$work/twmrc"
+    twm -f "$work/twmrc" >/dev/null 2>&1 &
+    pids+=($!)
+    echo "window manager: twm"
+else
+    echo "window manager: none (twm is not installed)"
+fi
+start_tray_host
+wait_until 50 xdotool search --classname '^panel$' >/dev/null || fail "trayer did not start"
+
+# Start-up: the icon appears and the main window never shows, not even for a moment.
+start_telmo
+flashed=0
+for _ in $(seq 200); do
+    visible_window '^Telmo$' && flashed=1
+    icon_shown && break
+    sleep 0.02
+done
+icon_shown && pass "the icon is in the notification area" || fail "no icon after start-up"
+[ "$flashed" = 0 ] && pass "the main window stayed hidden" || fail "the main window flashed"
+shot 01-start
+
+# A second start ends at once and leaves one icon.
+mkdir "$work/second"
+(cd "$work/second" && timeout 20 "$telmo") && pass "a second start ended by itself" ||
+    fail "a second start did not end"
+[ -z "$(ls -A "$work/second")" ] || fail "the second start wrote files"
+count=$(xwininfo -root -tree | grep -c '"telmo": ("telmo" "telmo")  22x22')
+[ "$count" = 1 ] && pass "one icon" || fail "$count icons after a second start"
+
+# Left click: the phone book. Office (second), its Work number (second item) opens the card.
+click_icon 1
+wait_until 30 test "$(menus_open)" -ge 1 && pass "a left click opened the entry menu" ||
+    fail "no entry menu after a left click"
+xdotool key Down Down Right
+sleep 0.5
+shot 02-entry-menu
+xdotool key Down Return
+wait_until 50 visible_window '^Office$' && pass "the number card opened for Office" ||
+    fail "no number card"
+sleep 0.3
+shot 03-number-card
+
+# Edit on the card: the editor, with the focus on the Work field and the icon gone.
+card=$(xdotool search --onlyvisible --name '^Office$' | head -1)
+if [ -n "$card" ]; then
+    eval "$(xdotool getwindowgeometry --shell "$card")"
+    xdotool mousemove --window "$card" $((WIDTH - 52)) $((HEIGHT - 23)) click 1
+fi
+wait_until 50 visible_window '^Telmo$' && pass "Edit opened the editor" || fail "no editor"
+wait_until 30 icon_gone && pass "the icon hides while the editor shows" ||
+    fail "icon and editor shown together"
+sleep 0.3
+shot 04-editor
+xdotool key ctrl+a type --delay 20 '1-800-Work-Later'
+xdotool key Return
+wait_until 50 window_gone '^Telmo$' && pass "Enter saved and hid the editor" ||
+    fail "Enter did not close the editor"
+wait_until 50 icon_shown && pass "the icon came back" || fail "the icon did not come back"
+grep -q '^WorkPhone=1-800-Work-Later$' "$work/telmo.ini" && pass "the new number is in the file" ||
+    fail "the edited number was not saved"
+kill -0 "$telmo_pid" && pass "telmo runs on after the editor closed" || fail "telmo ended"
+
+# Right click: the command menu; About is its fifth command.
+click_icon 3
+wait_until 30 test "$(menus_open)" -ge 1 && pass "a right click opened the command menu" ||
+    fail "no command menu after a right click"
+sleep 0.3
+shot 05-command-menu
+xdotool key Down Down Down Down Down Return
+wait_until 50 visible_window '^About Telmo$' && pass "About opened" || fail "no About box"
+sleep 0.3
+shot 06-about
+xdotool key Return
+wait_until 50 window_gone '^About Telmo$' || fail "the About box stayed open"
+
+# A double click opens one menu, not two: two menus would lie on top of each other.
+click_icon --repeat 2 --delay 80 1
+sleep 0.8
+shot 07-double-click
+stacked=$(menu_geometries | sort | uniq -d | grep -c .)
+[ "$(menus_open)" -ge 1 ] && [ "$stacked" = 0 ] && pass "a double click opened one menu" ||
+    fail "a double click opened $(menus_open) menus, $stacked of them stacked"
+xdotool key Escape Escape Escape
+wait_until 30 no_menus_open || fail "the menus did not close"
+
+# Exit: the process ends and the icon goes with it.
+click_icon 3
+sleep 0.5
+xdotool key Down Down Down Down Down Down Down Return
+wait_until 100 process_ended "$telmo_pid" && pass "Exit ended telmo" || fail "telmo still runs"
+wait_until 30 icon_gone && pass "the icon left with it" || fail "the icon stayed after Exit"
+shot 08-exit
+
+# A notification area that appears after telmo: the icon shows as soon as it does.
+kill "$tray_pid"
+wait_until 30 icon_gone
+start_telmo
+sleep 3
+start_tray_host
+wait_until 100 icon_shown && pass "the icon appeared with a late notification area" ||
+    fail "no icon once the notification area appeared"
+shot 09-late-notification-area
+kill "$telmo_pid"
+wait_until 50 process_ended "$telmo_pid"
+
+# No notification area at all: the user is told, and No ends telmo.
+kill "$tray_pid"
+sleep 0.5
+start_telmo
+wait_until 200 visible_window '^Telmo$' && pass "the user was told there is no notification area" ||
+    fail "no notice without a notification area"
+sleep 0.3
+shot 10-no-notification-area
+xdotool key Escape
+wait_until 50 process_ended "$telmo_pid" && pass "No ended telmo" || fail "telmo ran on after No"
+
+echo "screenshots: $out"
+if [ "$failures" -gt 0 ]; then
+    echo "$failures step(s) failed"
+    exit 1
+fi
+echo "all steps passed"
