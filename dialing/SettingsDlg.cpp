@@ -2,6 +2,7 @@
 
 #include "DialerSettings.h"
 #include "MessageBox.h"
+#include "ModalRun.h"
 #include "ModemRegistry.h"
 #include "TextCase.h"
 
@@ -142,7 +143,7 @@ CSettingsDlg::CSettingsDlg(QWidget* parent)
 int CSettingsDlg::DoModal()
 {
     OnInitDialog();
-    return exec() == QDialog::Accepted ? kIdOk : kIdCancel;
+    return platform::RunModal(*this) == QDialog::Accepted ? kIdOk : kIdCancel;
 }
 
 void CSettingsDlg::DoDataExchange(bool saveAndValidate)

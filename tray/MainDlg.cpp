@@ -8,6 +8,7 @@
 #include "ModalRun.h"
 #include "NumberDlg.h"
 #include "ResourceIds.h"
+#include "SettingsDlg.h"
 #include "Shell.h"
 
 #include <QApplication>
@@ -359,7 +360,7 @@ void CMainDlg::OnRefresh()
 
 void CMainDlg::OnSettings()
 {
-    // The dialer settings dialog opens here.
+    RunSettingsDialog(m_phoneBook.File());
 }
 
 void CMainDlg::OnAbout()

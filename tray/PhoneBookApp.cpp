@@ -33,7 +33,7 @@ void CPhoneBookApp::OnCommand(unsigned id)
 
 void CPhoneBookApp::OnHelp()
 {
-    platform::ShellOpen(platform::HelpFilePath().string());
+    platform::OpenHelp();
 }
 
 std::filesystem::path CPhoneBookApp::ProfilePath(const std::filesystem::path& workingDirectory)

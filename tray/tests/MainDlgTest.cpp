@@ -115,13 +115,31 @@ TEST_F(MainDlgTest, CardGetsTheStoredTextsAndItsEditOpensTheEditorAtTheKindsFiel
 TEST_F(MainDlgTest, CardResultsOtherThanEditLeaveTheEditorClosed)
 {
     CMainDlg& dialog = StartWith(kThreeEntries);
-    for (int result :
-         {CNumberDlg::kResultClose, CNumberDlg::kResultCancel, CNumberDlg::kResultSettings}) {
+    for (int result : {CNumberDlg::kResultClose, CNumberDlg::kResultCancel}) {
         platform::ScopedModalAnswers answers([&](QDialog&) { return result; });
         dialog.OnCommand(32781);
         EXPECT_EQ(answers.shown().size(), 1u);
         EXPECT_FALSE(EditorVisible()) << result;
     }
+}
+
+TEST_F(MainDlgTest, TheSettingsCommandAndTheCardsSettingsResultOpenTheDialerSettings)
+{
+    CMainDlg& dialog = StartWith(kThreeEntries);
+    const std::string before = testsupport::ReadFile(m_ini);
+    platform::ScopedModalAnswers answers([](QDialog& shown) {
+        return dynamic_cast<CNumberDlg*>(&shown) ? CNumberDlg::kResultSettings
+                                                 : int(QDialog::Rejected);
+    });
+    dialog.OnCommand(32772);
+    ASSERT_EQ(answers.shown().size(), 1u);
+    EXPECT_EQ(answers.shown()[0], QStringLiteral("144"));
+
+    dialog.OnCommand(32781);
+    ASSERT_EQ(answers.shown().size(), 3u);
+    EXPECT_EQ(answers.shown()[2], QStringLiteral("144"));
+    EXPECT_FALSE(EditorVisible());
+    EXPECT_EQ(testsupport::ReadFile(m_ini), before) << "a cancelled dialog writes nothing";
 }
 
 TEST_F(MainDlgTest, EditEntryOpensTheEntryShownInTheSlotWithTheFocusOnTheName)
