@@ -8,105 +8,12 @@
 # Exit code 0 when every step passed, 1 on a failure, 77 when the tools are missing (skipped).
 set -uo pipefail
 
-for tool in Xvfb trayer xdotool xwininfo import; do
-    if ! command -v "$tool" >/dev/null; then
-        echo "SKIPPED: $tool is not installed (Debian packages: xvfb trayer xdotool x11-utils" \
-            "imagemagick)."
-        exit 77
-    fi
-done
+# shellcheck source=../../tests/desktop/desktop_lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tests/desktop/desktop_lib.sh"
+desktop_require Xvfb trayer xdotool xwininfo import
 
 telmo=$(realpath "$1")
-out=$2
-rm -rf "$out"
-mkdir -p "$out"
-work=$(mktemp -d)
-runtime=$(mktemp -d)
-chmod 700 "$runtime"
-pids=()
-failures=0
-
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null
-    done
-    wait 2>/dev/null
-    rm -rf "$work" "$runtime"
-}
-trap cleanup EXIT
-
-# A private desktop: its own display, its own lock folder, no session bus (so Qt uses the
-# XEmbed tray protocol that trayer speaks).
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-export DISPLAY=":$(cat "$work/display")"
-export XDG_RUNTIME_DIR=$runtime
-export QT_QPA_PLATFORM=xcb
-unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
-
-pass() { echo "ok: $1"; }
-fail() {
-    echo "FAILED: $1"
-    failures=$((failures + 1))
-}
-shot() { import -window root "$out/$1.png"; }
-
-# wait_until <tenths of a second> <command...>: true once the command succeeds.
-wait_until() {
-    local tenths=$1
-    shift
-    for _ in $(seq "$tenths"); do
-        "$@" && return 0
-        sleep 0.1
-    done
-    return 1
-}
-
-start_tray_host() {
-    trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
-        --transparent false >/dev/null 2>&1 &
-    tray_pid=$!
-    pids+=("$tray_pid")
-}
-
-# The window of telmo's icon inside trayer's panel, if it is there.
-icon_window() {
-    local panel
-    panel=$(xdotool search --classname '^panel$' 2>/dev/null | head -1)
-    [ -n "$panel" ] || return 1
-    xwininfo -tree -id "$panel" 2>/dev/null | awk '/"telmo"/ { print $1; exit }' | grep .
-}
-icon_shown() { icon_window >/dev/null; }
-icon_gone() { ! icon_window >/dev/null; }
-visible_window() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
-window_gone() { ! visible_window "$1"; }
-# The geometries of telmo's open popup menus, one a line: its visible windows but the icon.
-menu_geometries() {
-    local icon window
-    icon=$(printf '%d' "$(icon_window || echo 0)")
-    for window in $(xdotool search --onlyvisible --class '^telmo$' 2>/dev/null); do
-        [ "$window" = "$icon" ] && continue
-        xdotool getwindowgeometry "$window" | tr -d '\n'
-        echo
-    done | sed 's/^Window [0-9]*//'
-}
-menus_open() { menu_geometries | grep -c .; }
-no_menus_open() { [ "$(menus_open)" = 0 ]; }
-process_ended() { ! kill -0 "$1" 2>/dev/null; }
-click_icon() { xdotool mousemove --window "$(icon_window)" 11 11 click "$@"; }
-
-start_telmo() {
-    (cd "$work" && exec "$telmo") >>"$out/telmo.log" 2>&1 &
-    telmo_pid=$!
-    pids+=("$telmo_pid")
-}
+desktop_start "$2"
 
 cat >"$work/telmo.ini" <<'EOF'
 [General]
@@ -141,19 +48,11 @@ Pos=2
 Deleted=0
 EOF
 
-if command -v twm >/dev/null; then
-    printf 'RandomPlacement\nNoGrabServer\n' >"$work/twmrc"
-    twm -f "$work/twmrc" >/dev/null 2>&1 &
-    pids+=($!)
-    echo "window manager: twm"
-else
-    echo "window manager: none (twm is not installed)"
-fi
 start_tray_host
-wait_until 50 xdotool search --classname '^panel$' >/dev/null || fail "trayer did not start"
+wait_until 50 tray_host_shown || fail "trayer did not start"
 
 # Start-up: the icon appears and the main window never shows, not even for a moment.
-start_telmo
+start_telmo "$telmo" "$work"
 flashed=0
 for _ in $(seq 200); do
     visible_window '^Telmo$' && flashed=1
@@ -239,7 +138,7 @@ shot 08-exit
 # A notification area that appears after telmo: the icon shows as soon as it does.
 kill "$tray_pid"
 wait_until 30 icon_gone
-start_telmo
+start_telmo "$telmo" "$work"
 sleep 3
 start_tray_host
 wait_until 100 icon_shown && pass "the icon appeared with a late notification area" ||
@@ -251,7 +150,7 @@ wait_until 50 process_ended "$telmo_pid"
 # No notification area at all: the user is told, and No ends telmo.
 kill "$tray_pid"
 sleep 0.5
-start_telmo
+start_telmo "$telmo" "$work"
 wait_until 200 visible_window '^Telmo$' && pass "the user was told there is no notification area" ||
     fail "no notice without a notification area"
 sleep 0.3
@@ -259,9 +158,4 @@ shot 10-no-notification-area
 xdotool key Escape
 wait_until 50 process_ended "$telmo_pid" && pass "No ended telmo" || fail "telmo ran on after No"
 
-echo "screenshots: $out"
-if [ "$failures" -gt 0 ]; then
-    echo "$failures step(s) failed"
-    exit 1
-fi
-echo "all steps passed"
+desktop_finish
