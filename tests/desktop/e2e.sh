@@ -12,7 +12,16 @@ set -uo pipefail
 
 # shellcheck source=desktop_lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/desktop_lib.sh"
-desktop_require Xvfb trayer xdotool xwininfo import xclip
+desktop_require Xvfb trayer xdotool xwininfo import
+if command -v xclip >/dev/null; then
+    clipboard_text() { xclip -o -selection clipboard 2>/dev/null; }
+elif command -v xsel >/dev/null; then
+    clipboard_text() { xsel --clipboard --output 2>/dev/null; }
+else
+    echo "SKIPPED: neither xclip nor xsel is installed to read the clipboard (Debian package" \
+        "xclip; scripts/setup.sh installs every package the tests need)."
+    exit 77
+fi
 
 bin=$(realpath "$1")
 desktop_start "$2"
@@ -21,7 +30,7 @@ desktop_start "$2"
 # finds telmo.ini beside its own file, and /proc/self/exe of a symbolic link names the target.
 book=$work/telmo
 mkdir "$book"
-cp "$bin/telmo" "$bin/telmo-import" "$book/"
+cp "$bin/telmo" "$bin/telmo-import" "$book/" || exit 1
 ini=$book/telmo.ini
 cat >"$ini" <<'EOF'
 [General]
@@ -67,7 +76,10 @@ has_entry() {
         [ "$(ini_value "$1" Pos)" = "$5" ] && [ "$(ini_value "$1" Deleted)" = 0 ]
 }
 # Exact text, a trailing line break included.
-clipboard_is() { [ "$(xclip -o -selection clipboard 2>/dev/null; echo .)" = "$1." ]; }
+clipboard_is() { [ "$(clipboard_text; echo .)" = "$1." ]; }
+
+# Both programs write to telmo.log: a sanitizer's report there is a fault even if all went on.
+no_sanitizer_report() { ! grep -q -i -e sanitizer -e 'runtime error' "$out/telmo.log"; }
 
 # The height of the one open menu, in pixels.
 menu_height() { menu_geometries | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p'; }
@@ -126,8 +138,8 @@ xdotool key Return
 check "the number card opened for Bakery" wait_until 100 window_focused '^Bakery$'
 shot 03-number-card
 xdotool key shift+Tab space
-check "Copy Number put the number on the clipboard" wait_until 50 clipboard_is '+49 (30) 1234-567' ||
-    echo "the clipboard holds '$(xclip -o -selection clipboard 2>/dev/null)'"
+check "Copy Number put the number on the clipboard" \
+    wait_until 50 clipboard_is '+49 (30) 1234-567' || echo "the clipboard holds '$(clipboard_text)'"
 shot 04-number-copied
 check "the card closed" close_card Bakery
 
@@ -196,11 +208,12 @@ xdotool key Escape
 wait_until 30 no_menus_open
 row=$((height3 - height2))
 echo "menu heights: 2 rows $height2, 3 rows $height3, after Refresh $height5 (row $row)"
-check "the refreshed menu has five rows" test "$height5" = $((height3 + 2 * row))
+check "the refreshed menu has five rows" test "$row" -gt 0 -a "$height5" = $((height3 + 2 * row))
 check "Anna Smith is first in the menu" open_card 'Anna Smith' Down Right Down Down
 shot 13-imported-card
 check "the card closed" close_card 'Anna Smith'
-check "Max Mustermann is fourth in the menu" open_card 'Max Mustermann' Down Down Down Down Right Down
+check "Max Mustermann is fourth in the menu" \
+    open_card 'Max Mustermann' Down Down Down Down Right Down
 check "the card closed" close_card 'Max Mustermann'
 
 # 6. Exit: the process ends and the icon goes with it.
@@ -208,6 +221,7 @@ command_menu Down Down Down Down Down Down Down Return
 check "Exit ended telmo" wait_until 100 process_ended "$telmo_pid"
 check "the icon left with it" wait_until 30 icon_gone
 shot 14-exit
+check "no sanitizer reported an error" no_sanitizer_report
 echo "run time: $(( ($(date +%s%N) - started) / 1000000 )) ms"
 
 desktop_finish
