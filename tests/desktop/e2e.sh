@@ -193,7 +193,8 @@ check "the wizard ended" wait_until 100 process_ended "$wizard_pid"
 check "telmo.ini holds Anna Smith first" has_entry Item3 'Anna Smith' CellPhone '0170 111' 0
 check "telmo.ini holds Max Mustermann fourth" \
     has_entry Item4 'Max Mustermann' WorkPhone '030 999' 3
-check "telmo.ini counts five entries" test "$(ini_value General Count)" = 5
+check "telmo.ini counts five entries, the last at position 4" \
+    test "$(ini_value General Count)" = 5 -a "$(ini_value General TopPos)" = 4
 
 # 5. The menu shows the imported people only after Refresh.
 check "before Refresh the menu is unchanged" test "$(entry_menu_height)" = "$height3"
