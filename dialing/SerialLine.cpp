@@ -1,5 +1,7 @@
 #include "SerialLine.h"
 
+#include "FileDescriptor.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -27,27 +29,6 @@ std::optional<speed_t> SpeedFor(int baud)
     }
     return std::nullopt;
 }
-
-// A descriptor that closes itself unless it is handed on, so that every failed step of Open
-// leaves nothing open.
-class UniqueFd
-{
-public:
-    explicit UniqueFd(int fd) : m_fd(fd) {}
-    ~UniqueFd()
-    {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-
-    int Get() const { return m_fd; }
-    int Release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
 
 // Raw 8N1 at the speed; the modem is driven without modem-status lines (CLOCAL), and closing
 // lowers DTR (HUPCL), which hangs up a modem that is still off hook. Hardware flow control is
@@ -93,23 +74,23 @@ bool CSerialLine::Open(int port, int baud)
     if (!device || !speed)
         return false;
 
-    UniqueFd fd(open(device->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.Get() < 0)
+    platform::FileDescriptor fd(open(device->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0)
         return false;
     // Programs that share serial ports on Linux agree through this advisory lock; the exclusive
     // mode then makes every further open of the device fail while the line holds it.
-    if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 || ioctl(fd.Get(), TIOCEXCL) != 0)
+    if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0 || ioctl(fd.get(), TIOCEXCL) != 0)
         return false;
 
     termios current{};
-    if (tcgetattr(fd.Get(), &current) != 0)
+    if (tcgetattr(fd.get(), &current) != 0)
         return false;
     termios wanted = LineSettings(current, *speed);
-    if (tcsetattr(fd.Get(), TCSANOW, &wanted) != 0 || !SettingsTaken(fd.Get(), wanted))
+    if (tcsetattr(fd.get(), TCSANOW, &wanted) != 0 || !SettingsTaken(fd.get(), wanted))
         return false;
-    tcflush(fd.Get(), TCIOFLUSH);
+    tcflush(fd.get(), TCIOFLUSH);
 
-    m_hPort = fd.Release();
+    m_hPort = fd.release();
     m_bOpened = true;
     return true;
 }

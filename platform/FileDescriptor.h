@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 
@@ -11,7 +12,7 @@ inline std::error_code LastError()
     return {errno, std::generic_category()};
 }
 
-// Closes a descriptor on every way out.
+// Closes a descriptor on every way out, unless it is handed on with release().
 class FileDescriptor
 {
 public:
@@ -26,6 +27,7 @@ public:
 
     int get() const { return m_fd; }
     bool valid() const { return m_fd >= 0; }
+    int release() { return std::exchange(m_fd, -1); }
 
 private:
     int m_fd;

@@ -7,8 +7,6 @@ namespace platform {
 
 namespace {
 
-ScopedOpenFileDialogAnswers* g_answers = nullptr;
-
 // "Text files (*.txt)|*.txt|All files (*.*)|*.*||" as Qt name filters. The description is
 // shown as written; the patterns follow in parentheses that the dialog hides. "*.*" means
 // every file on the original platform, also one without a dot, which "*" says here.
@@ -30,10 +28,8 @@ QStringList ToNameFilters(const std::string& filter)
 
 std::optional<std::string> ShowOpenFileDialog(QWidget* owner, const OpenFileRequest& request)
 {
-    if (g_answers) {
-        g_answers->m_shown.push_back(request);
-        return g_answers->m_handler(request);
-    }
+    if (auto answer = ScopedOpenFileDialogAnswers::AnswerFor(request))
+        return *answer;
     QFileDialog dialog(owner);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::AnyFile);
@@ -49,17 +45,6 @@ std::optional<std::string> ShowOpenFileDialog(QWidget* owner, const OpenFileRequ
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     return dialog.selectedFiles().constFirst().toLocal8Bit().toStdString();
-}
-
-ScopedOpenFileDialogAnswers::ScopedOpenFileDialogAnswers(Handler handler)
-    : m_handler(std::move(handler)), m_previous(g_answers)
-{
-    g_answers = this;
-}
-
-ScopedOpenFileDialogAnswers::~ScopedOpenFileDialogAnswers()
-{
-    g_answers = m_previous;
 }
 
 } // namespace platform

@@ -1,9 +1,9 @@
 #pragma once
 
-#include <functional>
+#include "ScopedAnswers.h"
+
 #include <optional>
 #include <string>
-#include <vector>
 
 class QWidget;
 
@@ -22,25 +22,7 @@ struct OpenFileRequest
 // user cancels. Texts are the program's 8-bit text and are converted here.
 std::optional<std::string> ShowOpenFileDialog(QWidget* owner, const OpenFileRequest& request);
 
-// While alive, every file-open dialog is answered by the handler instead of being shown, and
-// is recorded, so that tests never wait for a person.
-class ScopedOpenFileDialogAnswers
-{
-public:
-    using Handler = std::function<std::optional<std::string>(const OpenFileRequest&)>;
-
-    explicit ScopedOpenFileDialogAnswers(Handler handler);
-    ~ScopedOpenFileDialogAnswers();
-    ScopedOpenFileDialogAnswers(const ScopedOpenFileDialogAnswers&) = delete;
-    ScopedOpenFileDialogAnswers& operator=(const ScopedOpenFileDialogAnswers&) = delete;
-
-    const std::vector<OpenFileRequest>& shown() const { return m_shown; }
-
-private:
-    friend std::optional<std::string> ShowOpenFileDialog(QWidget*, const OpenFileRequest&);
-    Handler m_handler;
-    std::vector<OpenFileRequest> m_shown;
-    ScopedOpenFileDialogAnswers* m_previous;
-};
+// Answers file-open dialogs in tests.
+using ScopedOpenFileDialogAnswers = ScopedAnswers<OpenFileRequest, std::optional<std::string>>;
 
 } // namespace platform

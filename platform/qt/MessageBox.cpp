@@ -6,8 +6,6 @@ namespace platform {
 
 namespace {
 
-ScopedMessageBoxAnswers* g_answers = nullptr;
-
 QMessageBox::Icon ToQtIcon(MessageIcon icon)
 {
     switch (icon) {
@@ -25,10 +23,8 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon)
 
 MessageResult ShowMessageBox(QWidget* owner, const MessageBoxRequest& request)
 {
-    if (g_answers) {
-        g_answers->m_shown.push_back(request);
-        return g_answers->m_handler(request);
-    }
+    if (std::optional<MessageResult> answer = ScopedMessageBoxAnswers::AnswerFor(request))
+        return *answer;
     QMessageBox box(ToQtIcon(request.icon), QString::fromLocal8Bit(request.caption),
                     QString::fromLocal8Bit(request.text), QMessageBox::NoButton, owner);
     if (request.buttons == MessageButtons::YesNo) {
@@ -43,21 +39,10 @@ MessageResult ShowMessageBox(QWidget* owner, const MessageBoxRequest& request)
     return MessageResult::Ok;
 }
 
-ScopedMessageBoxAnswers::ScopedMessageBoxAnswers(Handler handler)
-    : m_handler(std::move(handler)), m_previous(g_answers)
-{
-    g_answers = this;
-}
-
 ScopedMessageBoxAnswers::ScopedMessageBoxAnswers(MessageResult yesNoAnswer)
-    : ScopedMessageBoxAnswers([yesNoAnswer](const MessageBoxRequest& request) {
+    : ScopedAnswers([yesNoAnswer](const MessageBoxRequest& request) {
           return request.buttons == MessageButtons::YesNo ? yesNoAnswer : MessageResult::Ok;
       })
 {}
-
-ScopedMessageBoxAnswers::~ScopedMessageBoxAnswers()
-{
-    g_answers = m_previous;
-}
 
 } // namespace platform

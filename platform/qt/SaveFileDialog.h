@@ -1,10 +1,10 @@
 #pragma once
 
+#include "ScopedAnswers.h"
+
 #include <filesystem>
-#include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 class QWidget;
 
@@ -23,25 +23,7 @@ struct SaveFileRequest
 std::optional<std::filesystem::path> GetSaveFileName(QWidget* owner,
                                                      const SaveFileRequest& request);
 
-// While alive, every save question is answered by the handler instead of being shown, and is
-// recorded, so that tests never wait for a person.
-class ScopedSaveFileAnswers
-{
-public:
-    using Handler = std::function<std::optional<std::filesystem::path>(const SaveFileRequest&)>;
-
-    explicit ScopedSaveFileAnswers(Handler handler);
-    ~ScopedSaveFileAnswers();
-    ScopedSaveFileAnswers(const ScopedSaveFileAnswers&) = delete;
-    ScopedSaveFileAnswers& operator=(const ScopedSaveFileAnswers&) = delete;
-
-    const std::vector<SaveFileRequest>& shown() const { return m_shown; }
-
-private:
-    friend std::optional<std::filesystem::path> GetSaveFileName(QWidget*, const SaveFileRequest&);
-    Handler m_handler;
-    std::vector<SaveFileRequest> m_shown;
-    ScopedSaveFileAnswers* m_previous;
-};
+// Answers save questions in tests.
+using ScopedSaveFileAnswers = ScopedAnswers<SaveFileRequest, std::optional<std::filesystem::path>>;
 
 } // namespace platform
