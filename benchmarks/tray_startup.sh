@@ -9,43 +9,16 @@ set -uo pipefail
 
 runs=${1:-10}
 bin=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-for tool in Xvfb trayer xdotool xwininfo; do
-    command -v "$tool" >/dev/null || {
-        echo "SKIPPED: $tool is not installed (Debian packages: xvfb trayer xdotool x11-utils)."
-        exit 77
-    }
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    local pid
-    for pid in "${pids[@]}"; do
-        kill "$pid" 2>/dev/null
-    done
-    wait 2>/dev/null
-    rm -rf "$work"
+# shellcheck source=../tests/desktop/desktop_lib.sh
+source "@TELMO_DESKTOP_LIB@"
+desktop_require Xvfb trayer xdotool xwininfo
+desktop_start "${TMPDIR:-/tmp}/telmo-startup-benchmark"
+start_tray_host
+wait_until 100 tray_host_shown || {
+    echo "trayer did not start" >&2
+    exit 1
 }
-trap cleanup EXIT
-
-exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-export DISPLAY=":$(cat "$work/display")"
-export QT_QPA_PLATFORM=xcb
-unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
-trayer --edge top --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do
-    panel=$(xdotool search --classname '^panel$' 2>/dev/null | head -1)
-    [ -n "$panel" ] && break
-    sleep 0.1
-done
+panel=$(xdotool search --classname '^panel$' | head -1)
 
 # The phone book telmo starts with: three entries.
 mkdir "$work/telmo"
