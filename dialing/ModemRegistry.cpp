@@ -116,9 +116,9 @@ int CModemRegistry::FindModem(const std::string& name) const
 {
     if (name.empty())
         return -1;
-    std::string wanted = UpperCase(name);
+    std::string wanted = platform::UpperCase(name);
     for (int index = 0; index < kSlotCount; ++index) {
-        if (UpperCase(GetModel(index)) == wanted && GetPort(index) > 0)
+        if (platform::UpperCase(GetModel(index)) == wanted && GetPort(index) > 0)
             return index;
     }
     return -1;

@@ -111,7 +111,7 @@ std::string CRegistryKey::FindKeyByValue(const std::string& path, const std::str
         if (key.Open(HKEY_LOCAL_MACHINE, path))
             key.QueryString(valueName, value);
     }
-    if (EqualIgnoringCase(value, wanted))
+    if (platform::EqualIgnoringCase(value, wanted))
         return path;
 
     std::vector<std::string> children;

@@ -69,8 +69,8 @@ public:
 private:
     static bool Before(const std::string& left, const std::string& right)
     {
-        std::string upperLeft = UpperCase(left);
-        std::string upperRight = UpperCase(right);
+        std::string upperLeft = platform::UpperCase(left);
+        std::string upperRight = platform::UpperCase(right);
         return upperLeft != upperRight ? upperLeft < upperRight : left < right;
     }
 
@@ -211,7 +211,7 @@ void CSettingsDlg::SelectModemBeginningWith(const std::string& name)
 {
     int found = -1;
     for (int index = 0; index < m_modemList->count() && found < 0 && !name.empty(); ++index) {
-        if (StartsWithIgnoringCase(ItemName(*m_modemList, index), name))
+        if (platform::StartsWithIgnoringCase(ItemName(*m_modemList, index), name))
             found = index;
     }
     m_modemList->setCurrentIndex(found);

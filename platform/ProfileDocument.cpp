@@ -1,5 +1,7 @@
 #include "ProfileDocument.h"
 
+#include "TextCase.h"
+
 #include <algorithm>
 #include <climits>
 #include <optional>
@@ -7,32 +9,6 @@
 namespace platform {
 
 namespace {
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view Trim(std::string_view text)
-{
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerAscii(x) == LowerAscii(y);
-           });
-}
 
 // The name of a "[name]" line, or nothing when the line is not a section header.
 std::optional<std::string_view> SectionNameOf(std::string_view line)
@@ -111,13 +87,13 @@ std::size_t ProfileDocument::CaseInsensitiveHash::operator()(std::string_view te
 {
     std::size_t hash = 14695981039346656037ull;
     for (char c : text)
-        hash = (hash ^ static_cast<unsigned char>(LowerAscii(c))) * 1099511628211ull;
+        hash = (hash ^ static_cast<unsigned char>(UpperAscii(c))) * 1099511628211ull;
     return hash;
 }
 
 bool ProfileDocument::CaseInsensitiveEqual::operator()(std::string_view a, std::string_view b) const
 {
-    return EqualsIgnoringCase(a, b);
+    return EqualIgnoringCase(a, b);
 }
 
 ProfileDocument::ProfileDocument() : m_parsed(std::make_unique<std::string>()), m_sections(1) {}
@@ -203,7 +179,7 @@ const ProfileDocument::Line* ProfileDocument::FindKey(const Section& section, st
 {
     key = Trim(key);
     for (const Line& line : section.lines) {
-        if (line.isKey && EqualsIgnoringCase(line.key, key))
+        if (line.isKey && EqualIgnoringCase(line.key, key))
             return &line;
     }
     return nullptr;

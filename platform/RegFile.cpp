@@ -1,5 +1,7 @@
 #include "RegFile.h"
 
+#include "TextCase.h"
+
 #include <algorithm>
 #include <array>
 #include <fstream>
@@ -16,36 +18,6 @@ constexpr std::array<std::string_view, 6> kOtherRoots = {
     "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA",     "HKEY_PERFORMANCE_DATA"};
 constexpr std::string_view kVersion4Header = "REGEDIT4";
 constexpr std::string_view kVersion5Header = "Windows Registry Editor Version 5.00";
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t';
-}
-
-std::string_view TrimLeft(std::string_view text)
-{
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    return text;
-}
-
-std::string_view TrimRight(std::string_view text)
-{
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-std::string_view Trim(std::string_view text)
-{
-    return TrimRight(TrimLeft(text));
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix)
-{
-    return text.size() >= prefix.size() &&
-           RegistryNamesEqual(text.substr(0, prefix.size()), prefix);
-}
 
 std::optional<std::uint32_t> HexDigit(char c)
 {
@@ -260,14 +232,14 @@ void RegFileParser::ParseValueLine(std::string_view line)
             value = MakeStringValue(quoted->text);
     } else if (Trim(data) == "-") {
         removal = true;
-    } else if (StartsWithNoCase(data, "dword:")) {
+    } else if (StartsWithIgnoringCase(data, "dword:")) {
         if (std::optional<std::uint32_t> number = ParseHex(Trim(data.substr(6)), 8)) {
             std::string bytes;
             for (int shift = 0; shift < 32; shift += 8)
                 bytes.push_back(static_cast<char>(*number >> shift & 0xFF));
             value = RegistryValue{REG_DWORD, std::move(bytes)};
         }
-    } else if (StartsWithNoCase(data, "hex")) {
+    } else if (StartsWithIgnoringCase(data, "hex")) {
         joined = JoinContinuationLines(data);
         value = ParseHexData(joined);
     }
@@ -305,9 +277,9 @@ std::optional<RegistryValue> RegFileParser::ParseHexData(std::string_view typeAn
 {
     RegistryValue value{REG_BINARY, {}};
     std::string_view bytes;
-    if (StartsWithNoCase(typeAndBytes, "hex:")) {
+    if (StartsWithIgnoringCase(typeAndBytes, "hex:")) {
         bytes = typeAndBytes.substr(4);
-    } else if (StartsWithNoCase(typeAndBytes, "hex(")) {
+    } else if (StartsWithIgnoringCase(typeAndBytes, "hex(")) {
         std::size_t close = typeAndBytes.find("):");
         if (close == std::string_view::npos)
             return std::nullopt;

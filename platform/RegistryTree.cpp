@@ -1,15 +1,12 @@
 #include "RegistryTree.h"
 
+#include "TextCase.h"
+
 #include <algorithm>
 
 namespace platform {
 
 namespace {
-
-unsigned char UpperAscii(unsigned char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
-}
 
 // Splits "A\B\C" into its first name and the rest.
 std::pair<std::string_view, std::string_view> SplitFirst(std::string_view path)
@@ -27,12 +24,10 @@ bool RegistryNameLess::operator()(std::string_view left, std::string_view right)
     // Searches compare many names with long common beginnings; equal bytes need no case folding.
     std::size_t common = std::min(left.size(), right.size());
     for (std::size_t i = 0; i < common; ++i) {
-        auto a = static_cast<unsigned char>(left[i]);
-        auto b = static_cast<unsigned char>(right[i]);
-        if (a == b)
+        if (left[i] == right[i])
             continue;
-        a = UpperAscii(a);
-        b = UpperAscii(b);
+        auto a = static_cast<unsigned char>(UpperAscii(left[i]));
+        auto b = static_cast<unsigned char>(UpperAscii(right[i]));
         if (a != b)
             return a < b;
     }
@@ -41,8 +36,7 @@ bool RegistryNameLess::operator()(std::string_view left, std::string_view right)
 
 bool RegistryNamesEqual(std::string_view left, std::string_view right)
 {
-    RegistryNameLess less;
-    return !less(left, right) && !less(right, left);
+    return EqualIgnoringCase(left, right);
 }
 
 RegistryValue MakeStringValue(std::string_view text)
