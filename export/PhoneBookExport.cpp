@@ -6,8 +6,8 @@
 #include "PhoneBook.h"
 #include "PhoneBookCsv.h"
 #include "SaveFileDialog.h"
+#include "TextEncoding.h"
 
-#include <QStringDecoder>
 #include <fcntl.h>
 
 namespace fs = std::filesystem;
@@ -29,28 +29,15 @@ std::error_code ReadProblem(const fs::path& iniPath)
     return {};
 }
 
-// telmo.ini holds text in the locale's encoding, which Qt takes as UTF-8 on Linux. A file
-// carried over from the original platform holds Windows-1252 instead: text that is not valid in
-// the locale's encoding is read as that, the import wizard's own rule for its sources, so no
-// character is lost or replaced on the way into the UTF-8 file.
-std::string Utf8FromIniText(const std::string& text)
-{
-    const QByteArrayView bytes(text.data(), static_cast<qsizetype>(text.size()));
-    QStringDecoder local(QStringDecoder::System, QStringDecoder::Flag::Stateless);
-    QString decoded = local(bytes);
-    if (local.hasError()) {
-        QStringDecoder legacy("windows-1252");
-        decoded = legacy.isValid() ? QString(legacy(bytes)) : QString::fromLatin1(bytes);
-    }
-    return decoded.toStdString();
-}
-
+// telmo.ini holds text in the locale's encoding, UTF-8. A file carried over from the original
+// platform holds Windows-1252 instead, which is read as such, so no character is lost or replaced
+// on the way into the UTF-8 file.
 std::vector<PhoneEntry> AsUtf8(std::vector<PhoneEntry> entries)
 {
     for (PhoneEntry& entry : entries) {
-        entry.name = Utf8FromIniText(entry.name);
+        platform::MakeUtf8(entry.name);
         for (const PhoneKind& kind : PhoneKinds())
-            entry.*kind.number = Utf8FromIniText(entry.*kind.number);
+            platform::MakeUtf8(entry.*kind.number);
     }
     return entries;
 }

@@ -12,9 +12,9 @@ namespace {
 
 constexpr std::size_t kBufferSize = 256 * 1024;
 
-bool IsUtf16(SourceEncoding encoding)
+bool IsUtf16(platform::SourceEncoding encoding)
 {
-    return encoding != SourceEncoding::EightBit;
+    return encoding != platform::SourceEncoding::EightBit;
 }
 
 } // namespace
@@ -43,8 +43,8 @@ bool CsvSource::Open(const std::string& path)
     m_length = static_cast<std::uint64_t>(info.st_size);
     m_buffer.resize(kBufferSize);
     Fill();
-    const DetectedEncoding detected =
-        DetectEncoding(std::string_view(m_buffer.data() + m_begin, m_end - m_begin));
+    const platform::DetectedEncoding detected =
+        platform::DetectEncoding(std::string_view(m_buffer.data() + m_begin, m_end - m_begin));
     m_encoding = detected.encoding;
     m_begin += detected.markLength;
     if (!ReadLine(m_header)) {
@@ -94,7 +94,7 @@ std::size_t CsvSource::FindLineFeed() const
         const void* found = std::memchr(start, '\n', end - start);
         return found ? static_cast<const char*>(found) - m_buffer.data() : m_end;
     }
-    const bool bigEndian = m_encoding == SourceEncoding::Utf16BE;
+    const bool bigEndian = m_encoding == platform::SourceEncoding::Utf16BE;
     for (const char* unit = start; end - unit >= 2; unit += 2) {
         const char low = bigEndian ? unit[1] : unit[0];
         const char high = bigEndian ? unit[0] : unit[1];
@@ -141,18 +141,18 @@ bool CsvSource::ReadPhysicalLine(std::string& line)
             return false;
         if (endedWithLineFeed && !line.empty() && line.back() == '\r')
             line.pop_back();
-        MakeUtf8(line);
+        platform::MakeUtf8(line);
         return true;
     }
     if (!ReadRawLine(m_raw, endedWithLineFeed))
         return false;
-    const bool bigEndian = m_encoding == SourceEncoding::Utf16BE;
+    const bool bigEndian = m_encoding == platform::SourceEncoding::Utf16BE;
     const std::size_t size = m_raw.size();
     if (endedWithLineFeed && size >= 2 && m_raw[size - (bigEndian ? 1 : 2)] == '\r' &&
         m_raw[size - (bigEndian ? 2 : 1)] == '\0')
         m_raw.resize(size - 2);
     line.clear();
-    AppendUtf16AsUtf8(m_raw, bigEndian, line);
+    platform::AppendUtf16AsUtf8(m_raw, bigEndian, line);
     return true;
 }
 

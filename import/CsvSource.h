@@ -40,7 +40,7 @@ private:
     std::size_t FindLineFeed() const;
 
     int m_fd = -1;
-    SourceEncoding m_encoding = SourceEncoding::EightBit;
+    platform::SourceEncoding m_encoding = platform::SourceEncoding::EightBit;
     std::vector<char> m_buffer;
     std::size_t m_begin = 0;          // first unread byte in m_buffer
     std::size_t m_end = 0;            // end of the bytes read into m_buffer

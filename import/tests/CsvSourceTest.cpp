@@ -239,11 +239,11 @@ TEST_F(CsvSourceTest, AnyBytesAtAllArriveAsValidUtf8)
                                   : static_cast<char>(random() % 256);
         }
         const Reading reading = ReadAll(WriteIn(m_folder, "noise.csv", bytes));
-        EXPECT_TRUE(IsValidUtf8(reading.header)) << file;
+        EXPECT_TRUE(platform::IsValidUtf8(reading.header)) << file;
         for (const std::string& record : reading.records) {
-            EXPECT_TRUE(IsValidUtf8(record)) << file;
+            EXPECT_TRUE(platform::IsValidUtf8(record)) << file;
             for (const std::string& field : Fields(record))
-                EXPECT_TRUE(IsValidUtf8(field)) << file;
+                EXPECT_TRUE(platform::IsValidUtf8(field)) << file;
         }
     }
 }
@@ -286,14 +286,14 @@ TEST(CsvFieldsTest, HeaderNamesFollowTheFieldRulesWithoutATrailingEmptyName)
 
 TEST(TextEncodingTest, OnlyWellFormedUtf8IsKeptAsItIs)
 {
-    EXPECT_TRUE(IsValidUtf8("plain ASCII text, long enough for the fast path"));
-    EXPECT_TRUE(IsValidUtf8("\xE2\x82\xAC \xF0\x9F\x98\x80 \xC3\xA9"));
-    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));         // overlong slash
-    EXPECT_FALSE(IsValidUtf8("\xED\xA0\x80"));     // a surrogate
-    EXPECT_FALSE(IsValidUtf8("\xF4\x90\x80\x80")); // beyond U+10FFFF
-    EXPECT_FALSE(IsValidUtf8("abcdefgh\xE2\x82")); // cut short
+    EXPECT_TRUE(platform::IsValidUtf8("plain ASCII text, long enough for the fast path"));
+    EXPECT_TRUE(platform::IsValidUtf8("\xE2\x82\xAC \xF0\x9F\x98\x80 \xC3\xA9"));
+    EXPECT_FALSE(platform::IsValidUtf8("\xC0\xAF"));         // overlong slash
+    EXPECT_FALSE(platform::IsValidUtf8("\xED\xA0\x80"));     // a surrogate
+    EXPECT_FALSE(platform::IsValidUtf8("\xF4\x90\x80\x80")); // beyond U+10FFFF
+    EXPECT_FALSE(platform::IsValidUtf8("abcdefgh\xE2\x82")); // cut short
     std::string overlong = "\xC0\xAF";
-    MakeUtf8(overlong);
+    platform::MakeUtf8(overlong);
     EXPECT_EQ(overlong, "\xC3\x80\xC2\xAF");
 }
 

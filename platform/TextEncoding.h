@@ -4,9 +4,12 @@
 #include <string>
 #include <string_view>
 
-// Contact exports come as UTF-8 (often with a byte-order mark), as UTF-16 with a byte-order
-// mark, or in the legacy Windows-1252 code page. The program's text is UTF-8, the locale's
-// encoding, so everything read from a source is converted to it here.
+namespace platform {
+
+// Text from other programs, and telmo.ini files carried over from the original platform, comes
+// as UTF-8 (often with a byte-order mark), as UTF-16 with a byte-order mark, or in the legacy
+// Windows-1252 code page. The program's text is UTF-8, the locale's encoding, so everything read
+// from such a file is converted to it here.
 
 enum class SourceEncoding
 {
@@ -35,3 +38,5 @@ void AppendWindows1252AsUtf8(std::string_view text, std::string& out);
 // UTF-16 code units (two bytes each, in the given byte order) as UTF-8. Unpaired surrogates
 // and a last odd byte become U+FFFD, so no input can produce invalid UTF-8.
 void AppendUtf16AsUtf8(std::string_view bytes, bool bigEndian, std::string& out);
+
+} // namespace platform

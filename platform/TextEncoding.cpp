@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace platform {
+
 namespace {
 
 constexpr char32_t kReplacementCharacter = 0xFFFD;
@@ -149,3 +151,5 @@ void AppendUtf16AsUtf8(std::string_view bytes, bool bigEndian, std::string& out)
     if (bytes.size() % 2 != 0)
         AppendCodePoint(kReplacementCharacter, out);
 }
+
+} // namespace platform
