@@ -43,6 +43,18 @@ std::string TemporaryFilePrefix(const std::filesystem::path& file)
     return "." + file.filename().string() + ".tmp-";
 }
 
+std::filesystem::path ResolveLinks(std::filesystem::path path)
+{
+    std::error_code error;
+    for (int depth = 0; depth < 40 && std::filesystem::is_symlink(path, error); ++depth) {
+        std::filesystem::path target = std::filesystem::read_symlink(path, error);
+        if (error)
+            break;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return path;
+}
+
 std::error_code ReplaceFileAtomically(const std::filesystem::path& file, std::string_view bytes)
 {
     struct stat original;

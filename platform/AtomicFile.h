@@ -14,6 +14,10 @@ namespace platform {
 [[nodiscard]] std::error_code ReplaceFileAtomically(const std::filesystem::path& file,
                                                     std::string_view bytes);
 
+// The file that a path names, its symbolic links followed (also a link to a file not yet made),
+// so that replacing it replaces the file the link points to and the link itself stays.
+std::filesystem::path ResolveLinks(std::filesystem::path path);
+
 // The folder that holds `file`; "." for a bare file name.
 std::filesystem::path FolderOf(const std::filesystem::path& file);
 

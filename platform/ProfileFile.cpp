@@ -13,20 +13,6 @@ namespace platform {
 
 namespace {
 
-// A symbolic link to the file is followed, so that writing replaces the file it points to and
-// the link itself stays.
-std::filesystem::path ResolveLinks(std::filesystem::path path)
-{
-    std::error_code error;
-    for (int depth = 0; depth < 40 && std::filesystem::is_symlink(path, error); ++depth) {
-        std::filesystem::path target = std::filesystem::read_symlink(path, error);
-        if (error)
-            break;
-        path = target.is_absolute() ? target : path.parent_path() / target;
-    }
-    return path;
-}
-
 // Reads the whole file. A missing file reads as empty; any other failure is reported, so that a
 // file that exists but cannot be read is never replaced by a file holding only the new keys.
 std::error_code ReadAll(const std::filesystem::path& path, std::string& bytes, bool& exists)
@@ -75,9 +61,16 @@ ProfileFile::ProfileFile(std::filesystem::path path) : m_path(std::move(path)) {
 
 ProfileDocument ProfileFile::Load() const
 {
+    std::error_code ignored;
+    return Load(ignored);
+}
+
+ProfileDocument ProfileFile::Load(std::error_code& error) const
+{
     std::string bytes;
     bool exists = false;
-    if (ReadAll(m_path, bytes, exists))
+    error = ReadAll(m_path, bytes, exists);
+    if (error)
         bytes.clear();
     return ProfileDocument::Parse(bytes);
 }

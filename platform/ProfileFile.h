@@ -21,6 +21,8 @@ public:
     const std::filesystem::path& Path() const { return m_path; }
 
     ProfileDocument Load() const;
+    // The same; error tells why a file that exists could not be read (a missing file is empty).
+    ProfileDocument Load(std::error_code& error) const;
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
     int ReadInt(std::string_view section, std::string_view key, int defaultValue) const;

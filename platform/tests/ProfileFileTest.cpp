@@ -125,6 +125,12 @@ TEST(ProfileFileTest, AFileThatCannotBeReadIsNeverReplaced)
     fs::create_directory(folder / "telmo.ini"); // a folder where the file should be
     ProfileFile file(folder / "telmo.ini");
     EXPECT_EQ(file.ReadInt("General", "Count", 7), 7);
+    std::error_code readError;
+    file.Load(readError);
+    EXPECT_TRUE(readError) << "the reader learns why the file reads as empty";
+    std::error_code missingError;
+    ProfileFile(folder / "missing.ini").Load(missingError);
+    EXPECT_FALSE(missingError) << "a missing file is an empty one";
     EXPECT_TRUE(file.WriteInt("General", "Count", 1));
     EXPECT_TRUE(fs::is_directory(folder / "telmo.ini"));
 }
