@@ -4,13 +4,15 @@
 
 namespace tray {
 
-std::string SectionStillShown(const CPhoneBook& book, const EntryMenuItem& shown)
+std::optional<PhoneEntry> EntryStillShown(const CPhoneBook& book, const EntryMenuItem& shown)
 {
-    const std::vector<PhoneEntry> live = book.LiveEntries();
-    const bool stillThere = std::any_of(live.begin(), live.end(), [&](const PhoneEntry& entry) {
+    std::vector<PhoneEntry> live = book.LiveEntries();
+    auto found = std::find_if(live.begin(), live.end(), [&](const PhoneEntry& entry) {
         return entry.section == shown.section && entry.name == shown.name;
     });
-    return stillThere ? shown.section : std::string();
+    if (found == live.end())
+        return std::nullopt;
+    return std::move(*found);
 }
 
 int FieldForKindLabel(std::string_view kindLabel)

@@ -4,15 +4,16 @@
 #include "PhoneBook.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 namespace tray {
 
-// The section of the entry a menu slot showed, when that entry is still live under the same
-// name; "" when it has gone since the menu was built (the editor then starts a new entry).
-std::string SectionStillShown(const CPhoneBook& book, const EntryMenuItem& shown);
+// The entry a menu slot showed, as the file holds it now, when it is still live under the same
+// name; nothing when it has gone since the menu was built (the editor then starts a new entry).
+std::optional<PhoneEntry> EntryStillShown(const CPhoneBook& book, const EntryMenuItem& shown);
 
 // The editor field of the kind with exactly this label; 0 when the label names no kind.
 int FieldForKindLabel(std::string_view kindLabel);

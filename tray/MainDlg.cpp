@@ -273,10 +273,12 @@ void CMainDlg::LoadEntryForEdit(unsigned id, const std::string& kindLabel)
 {
     const tray::EntryMenuItem* shown =
         tray::FindEntryMenuItem(m_menu, tray::EntryCommandId(tray::SlotFromCommand(id), 0));
-    m_strSection = shown ? tray::SectionStillShown(m_phoneBook, *shown) : std::string();
+    const std::optional<PhoneEntry> entry =
+        shown ? tray::EntryStillShown(m_phoneBook, *shown) : std::nullopt;
     // An entry gone since the menu was built leaves an empty editor that saves a new entry.
-    m_bNewEntry = m_strSection.empty() ? 1 : 0;
-    FillFields(m_bNewEntry ? PhoneEntry{} : m_phoneBook.ReadEntry(m_strSection));
+    m_strSection = entry ? entry->section : std::string();
+    m_bNewEntry = entry ? 0 : 1;
+    FillFields(entry.value_or(PhoneEntry{}));
     const int kindField = tray::FieldForKindLabel(kindLabel);
     ShowEditorFor(!m_bNewEntry, kindField ? kindField : tray::kNameField);
 }
