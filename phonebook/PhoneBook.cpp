@@ -12,16 +12,6 @@ bool CPhoneBook::IsFull() const
     return Query([](const PhoneBookDocument& book) { return book.IsFull(); });
 }
 
-PhoneEntry CPhoneBook::ReadEntry(const std::string& section) const
-{
-    return Query([&](const PhoneBookDocument& book) { return book.ReadEntry(section); });
-}
-
-std::string CPhoneBook::FindSectionByPos(int position) const
-{
-    return Query([&](const PhoneBookDocument& book) { return book.FindSectionByPos(position); });
-}
-
 std::vector<PhoneEntry> CPhoneBook::LiveEntries() const
 {
     return Query([](const PhoneBookDocument& book) { return book.LiveEntries(); });

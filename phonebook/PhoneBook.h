@@ -20,8 +20,6 @@ public:
 
     int LiveCount() const;
     bool IsFull() const;
-    PhoneEntry ReadEntry(const std::string& section) const;
-    std::string FindSectionByPos(int position) const;
     std::vector<PhoneEntry> LiveEntries() const;
 
     [[nodiscard]] std::error_code SaveEntry(const std::string& section, const PhoneEntry& typed);

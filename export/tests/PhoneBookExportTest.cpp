@@ -110,7 +110,7 @@ TEST_F(PhoneBookExportTest, WritesTheLiveEntriesInMenuOrderAndSaysHowManyWentWhe
     Add(Entry("Ann", {"555 1", "", "", "", "9"}));
     Add(Entry("Bob", {"", "555 2"}));
     CPhoneBook book(Ini());
-    ASSERT_FALSE(book.DeleteEntry(book.FindSectionByPos(1)));
+    ASSERT_FALSE(book.DeleteEntry(book.LiveEntries()[1].section));
     Add(Entry("Carl, Jr.", {"", "", "", "555 \"4\""}));
 
     ASSERT_EQ(Export(Target()), Outcome::Exported);
@@ -132,7 +132,7 @@ TEST_F(PhoneBookExportTest, AnEmptyPhoneBookIsToldAndNothingIsAskedOrWritten)
     ASSERT_EQ(Export(Target()), Outcome::NothingToExport) << "no telmo.ini at all";
     Add(Entry("Ann", {"1"}));
     CPhoneBook book(Ini());
-    ASSERT_FALSE(book.DeleteEntry(book.FindSectionByPos(0)));
+    ASSERT_FALSE(book.DeleteEntry(book.LiveEntries()[0].section));
     ASSERT_EQ(Export(Target()), Outcome::NothingToExport) << "only deleted entries";
 
     EXPECT_TRUE(m_saveQuestions.empty());

@@ -64,6 +64,11 @@ protected:
     }
 
     std::vector<PhoneEntry> LiveEntries() { return CPhoneBook(m_ini).LiveEntries(); }
+    PhoneEntry StoredEntry(const std::string& section)
+    {
+        platform::ProfileDocument document = platform::ProfileFile(m_ini).Load();
+        return PhoneBookDocument(document).ReadEntry(section);
+    }
 
     bool EditorVisible() { return m_dialog->isVisible(); }
 
@@ -193,7 +198,7 @@ TEST_F(MainDlgTest, NewEntryIsSavedInNameOrderAndTheMenuFollows)
 
     EXPECT_FALSE(EditorVisible());
     EXPECT_EQ(m_icons.shownIcons, 1);
-    const PhoneEntry saved = CPhoneBook(m_ini).ReadEntry("Item3");
+    const PhoneEntry saved = StoredEntry("Item3");
     EXPECT_EQ(saved.name, "Pharmacy");
     EXPECT_EQ(saved.pos, 2);
     EXPECT_EQ(std::vector<std::string>(
@@ -235,7 +240,7 @@ TEST_F(MainDlgTest, ACaseOnlyRenameMovesTheEntryToANewSection)
     ASSERT_EQ(live.size(), 3u);
     EXPECT_EQ(live[2].name, "bakery"); // small letters sort after capitals
     EXPECT_EQ(live[2].section, "Item3");
-    EXPECT_EQ(CPhoneBook(m_ini).ReadEntry("Item2").deleted, 1);
+    EXPECT_EQ(StoredEntry("Item2").deleted, 1);
 }
 
 TEST_F(MainDlgTest, DeleteAsksWithTheTypedNameAndNoChangesNothing)
