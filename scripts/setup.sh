@@ -8,6 +8,7 @@ TELMO_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-image-formats-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth trayer twm xdotool xclip imagemagick x11-utils
+    clang libclang-rt-14-dev
 )
 
 telmo_install_missing_packages() {

@@ -13,3 +13,10 @@ telmo_build "$TELMO_ROOT/build" -DTELMO_WERROR=$werror
 
 telmo_build "$TELMO_ROOT/build-sanitize" -DTELMO_WERROR=$werror -DTELMO_SANITIZE=ON -DTELMO_BENCHMARKS=OFF
 (cd "$TELMO_ROOT/build-sanitize" && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j2)
+
+# Each parser of outside data under libFuzzer for a short while, where clang is there to build it.
+if command -v clang++ >/dev/null; then
+    bash "$TELMO_ROOT/scripts/fuzz.sh" 30
+else
+    echo "clang++ not found: the fuzz targets are skipped."
+fi
