@@ -184,8 +184,8 @@ std::vector<RegFileProblem> RegFileParser::Parse()
     if (header != kVersion4Header && header != kVersion5Header) {
         // A file of blank lines lacks its header on the line after them.
         SkipLine(m_lines.Number() + (header.empty() ? 1 : 0),
-                 "not a registry file: the first line must be \"REGEDIT4\" or "
-                 "\"Windows Registry Editor Version 5.00\"");
+                 "not a registry file: the first line must be \"" + std::string(kVersion4Header) +
+                     "\" or \"" + std::string(kVersion5Header) + "\"");
         return m_problems;
     }
     m_unicodeFile = header == kVersion5Header;
