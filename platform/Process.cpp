@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 
@@ -111,7 +112,12 @@ bool SpawnDetached(const std::filesystem::path& program, const std::vector<std::
     if (posix_spawn(&pid, program.c_str(), &spawn.m_actions, &spawn.m_attributes, argv.get(),
                     environ) != 0)
         return false;
-    std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
+    try {
+        std::thread([pid] { waitpid(pid, nullptr, 0); }).detach();
+    } catch (const std::system_error&) {
+        // No thread to spare: the program has started all the same, and the system reaps it
+        // once this one ends.
+    }
     return true;
 }
 

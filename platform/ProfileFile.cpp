@@ -49,9 +49,12 @@ void RemoveAbandonedTemporaries(const std::filesystem::path& file)
 {
     const std::string prefix = TemporaryFilePrefix(file);
     std::error_code error;
-    for (const auto& item : std::filesystem::directory_iterator(FolderOf(file), error)) {
-        if (item.path().filename().string().rfind(prefix, 0) == 0)
-            std::filesystem::remove(item.path(), error);
+    // Stepped with an error code: a folder that fails to list part-way must not end the program.
+    for (std::filesystem::directory_iterator item(FolderOf(file), error), end;
+         !error && item != end; item.increment(error)) {
+        std::error_code ignored;
+        if (item->path().filename().string().rfind(prefix, 0) == 0)
+            std::filesystem::remove(item->path(), ignored);
     }
 }
 

@@ -64,21 +64,49 @@ void AppendUtf8(std::string& out, std::uint32_t codePoint)
     }
 }
 
-std::vector<std::string_view> SplitLines(std::string_view text)
+// The lines of a text one at a time, each ended by CR LF, LF or a lone CR, so that no more than
+// the current line is held apart from the text.
+class LineReader
 {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n')
-            continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-            ++i;
-        start = i + 1;
+public:
+    explicit LineReader(std::string_view text) : m_text(text) {}
+
+    bool AtEnd() const { return m_position == m_text.size(); }
+    // The number of the line that Next returned last, counted from 1.
+    std::size_t Number() const { return m_number; }
+
+    std::string_view Peek() const { return m_text.substr(m_position, LineLength()); }
+
+    std::string_view Next()
+    {
+        std::string_view line = Peek();
+        m_position += line.size();
+        if (m_position < m_text.size())
+            m_position += m_text.compare(m_position, 2, "\r\n") == 0 ? 2 : 1;
+        ++m_number;
+        return line;
     }
-    if (start < text.size())
-        lines.push_back(text.substr(start));
-    return lines;
+
+private:
+    std::size_t LineLength() const
+    {
+        std::size_t end = m_text.find_first_of("\r\n", m_position);
+        return (end == std::string_view::npos ? m_text.size() : end) - m_position;
+    }
+
+    std::string_view m_text;
+    std::size_t m_position = 0;
+    std::size_t m_number = 0;
+};
+
+// A line that carries on the hex bytes of the value before it: bytes, commas and blanks, and
+// perhaps a "\" for the next line. Anything else (a key, a value, a comment) ends the value.
+bool IsHexContinuation(std::string_view line)
+{
+    line = Trim(line);
+    return !line.empty() && std::ranges::all_of(line, [](char c) {
+        return HexDigit(c) || c == ',' || c == '\\' || IsBlank(c);
+    });
 }
 
 // A quoted text with the \\ and \" escapes, starting at the opening quote. Any other backslash
@@ -105,51 +133,94 @@ std::optional<QuotedText> ParseQuoted(std::string_view input)
     return std::nullopt;
 }
 
+// The text of a .reg file as 8-bit text: UTF-16LE with a byte-order mark is converted into
+// storage, a UTF-8 byte-order mark dropped, anything else taken as it is.
+std::string_view DecodeRegFileText(std::string_view bytes, std::string& storage)
+{
+    if (bytes.starts_with("\xFF\xFE")) {
+        storage = Utf16LeToUtf8(bytes.substr(2));
+        return storage;
+    }
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    return bytes;
+}
+
 class RegFileParser
 {
 public:
-    explicit RegFileParser(RegistryKeyNode& localMachine) : m_localMachine(localMachine) {}
+    RegFileParser(std::string_view text, RegistryKeyNode& localMachine)
+        : m_lines(text), m_localMachine(localMachine)
+    {}
 
-    std::vector<RegFileProblem> Parse(std::string_view bytes);
+    std::vector<RegFileProblem> Parse();
 
 private:
-    void ParseLine();
+    void ParseLine(std::string_view line);
     void ParseKeyLine(std::string_view line);
     void ParseValueLine(std::string_view line);
     std::optional<RegistryValue> ParseHexData(std::string_view typeAndBytes);
     std::string JoinContinuationLines(std::string_view first);
-    void Skip(std::string reason) { m_problems.push_back({m_index + 1, std::move(reason)}); }
+    bool MayAdd(std::size_t entries);
+    void Skip(std::string_view reason) { SkipLine(m_lines.Number(), reason); }
+    void SkipLine(std::size_t line, std::string_view reason);
 
+    LineReader m_lines;
     RegistryKeyNode& m_localMachine;
-    std::vector<std::string_view> m_lines;
-    std::size_t m_index = 0;
     bool m_unicodeFile = false;
     bool m_inOtherRoot = false;
     RegistryKeyNode* m_key = nullptr;
+    std::size_t m_entriesAdded = 0;
+    bool m_full = false;
     std::vector<RegFileProblem> m_problems;
+    std::size_t m_unlistedProblems = 0;
 };
 
-std::vector<RegFileProblem> RegFileParser::Parse(std::string_view bytes)
+std::vector<RegFileProblem> RegFileParser::Parse()
 {
-    std::string text = DecodeRegFileText(bytes);
-    m_lines = SplitLines(text);
-    while (m_index < m_lines.size() && Trim(m_lines[m_index]).empty())
-        ++m_index;
-    std::string_view header = m_index < m_lines.size() ? Trim(m_lines[m_index]) : "";
+    std::string_view header;
+    while (header.empty() && !m_lines.AtEnd())
+        header = Trim(m_lines.Next());
     if (header != kVersion4Header && header != kVersion5Header) {
-        Skip("not a registry file: the first line must be \"" + std::string(kVersion4Header) +
-             "\" or \"" + std::string(kVersion5Header) + "\"");
+        // A file of blank lines lacks its header on the line after them.
+        SkipLine(m_lines.Number() + (header.empty() ? 1 : 0),
+                 "not a registry file: the first line must be \"" + std::string(kVersion4Header) +
+                     "\" or \"" + std::string(kVersion5Header) + "\"");
         return m_problems;
     }
     m_unicodeFile = header == kVersion5Header;
-    for (++m_index; m_index < m_lines.size(); ++m_index)
-        ParseLine();
+    while (!m_full && !m_lines.AtEnd())
+        ParseLine(TrimLeft(m_lines.Next()));
+    if (m_unlistedProblems > 0)
+        m_problems.push_back(
+            {0, std::to_string(m_unlistedProblems) + " more lines, not listed one by one"});
     return m_problems;
 }
 
-void RegFileParser::ParseLine()
+void RegFileParser::SkipLine(std::size_t line, std::string_view reason)
 {
-    std::string_view line = TrimLeft(m_lines[m_index]);
+    if (m_problems.size() < kMaxListedRegFileProblems)
+        m_problems.push_back({line, std::string(reason)});
+    else
+        ++m_unlistedProblems;
+}
+
+// Counts keys and values that the file adds; once they would pass the limit, the rest of the
+// file is left out.
+bool RegFileParser::MayAdd(std::size_t entries)
+{
+    if (entries <= kMaxRegFileEntries - m_entriesAdded) {
+        m_entriesAdded += entries;
+        return true;
+    }
+    Skip("more than " + std::to_string(kMaxRegFileEntries) +
+         " keys and values: the rest of the file is left out");
+    m_full = true;
+    return false;
+}
+
+void RegFileParser::ParseLine(std::string_view line)
+{
     if (line.empty() || line.front() == ';')
         return;
     if (line.front() == '[')
@@ -191,6 +262,10 @@ void RegFileParser::ParseKeyLine(std::string_view line)
         Skip("key path with an empty key name");
         return;
     }
+    if (KeyDepth(subPath) > kMaxKeyDepth) {
+        Skip("key path more than " + std::to_string(kMaxKeyDepth) + " keys deep");
+        return;
+    }
     if (removal) {
         if (subPath.empty())
             Skip("HKEY_LOCAL_MACHINE itself cannot be removed");
@@ -198,7 +273,8 @@ void RegFileParser::ParseKeyLine(std::string_view line)
             RemovePath(m_localMachine, subPath);
         return;
     }
-    m_key = &WritablePath(m_localMachine, subPath);
+    if (MayAdd(MissingKeyCount(m_localMachine, subPath)))
+        m_key = &WritablePath(m_localMachine, subPath);
 }
 
 void RegFileParser::ParseValueLine(std::string_view line)
@@ -256,7 +332,7 @@ void RegFileParser::ParseValueLine(std::string_view line)
     }
     if (removal)
         m_key->values.erase(name);
-    else
+    else if (m_key->values.contains(name) || MayAdd(1))
         m_key->values.insert_or_assign(std::move(name), std::move(*value));
 }
 
@@ -266,9 +342,9 @@ std::string RegFileParser::JoinContinuationLines(std::string_view first)
     std::string joined(TrimRight(first));
     while (!joined.empty() && joined.back() == '\\') {
         joined.pop_back();
-        if (m_index + 1 == m_lines.size())
+        if (m_lines.AtEnd() || !IsHexContinuation(m_lines.Peek()))
             break;
-        joined += Trim(m_lines[++m_index]);
+        joined += Trim(m_lines.Next());
     }
     return joined;
 }
@@ -337,18 +413,10 @@ std::string Utf16LeToUtf8(std::string_view bytes)
     return out;
 }
 
-std::string DecodeRegFileText(std::string_view bytes)
-{
-    if (bytes.starts_with("\xFF\xFE"))
-        return Utf16LeToUtf8(bytes.substr(2));
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        return std::string(bytes.substr(3));
-    return std::string(bytes);
-}
-
 std::vector<RegFileProblem> ApplyRegFile(std::string_view bytes, RegistryKeyNode& localMachine)
 {
-    return RegFileParser(localMachine).Parse(bytes);
+    std::string converted;
+    return RegFileParser(DecodeRegFileText(bytes, converted), localMachine).Parse();
 }
 
 std::vector<RegFileProblem> ApplyRegFileAt(const std::filesystem::path& file,

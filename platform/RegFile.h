@@ -19,19 +19,22 @@ struct RegFileProblem
 
 // Registry files larger than this are not read at all.
 constexpr std::uintmax_t kMaxRegFileSize = 64 * 1024 * 1024;
+// The keys and values that one file may add; the rest of a file that holds more is left out.
+// Each costs a few hundred bytes, so this bounds the tree that any file can build.
+constexpr std::size_t kMaxRegFileEntries = 250'000;
+// Skipped lines listed one by one; a last problem of line 0 counts the others.
+constexpr std::size_t kMaxListedRegFileProblems = 100;
 
 // UTF-16LE code units as 8-bit text (UTF-8). A lone surrogate becomes U+FFFD and an odd last
 // byte is dropped.
 std::string Utf16LeToUtf8(std::string_view bytes);
 
-// The text of a .reg file as 8-bit text: UTF-16LE with a byte-order mark is converted, a UTF-8
-// byte-order mark dropped, anything else taken as it is.
-std::string DecodeRegFileText(std::string_view bytes);
-
 // Applies a registry editor file ("REGEDIT4" or "Windows Registry Editor Version 5.00") to the
 // tree of HKEY_LOCAL_MACHINE: key lines, "[-...]" removals, "name"= and @= values as text,
-// dword:, hex: and hex(N): (with "\" continuation lines) and "-" removals; keys of other roots
-// are left out. Every malformed line is skipped and reported; the rest of the file still counts.
+// dword:, hex: and hex(N): (with "\" continuation lines of hex bytes) and "-" removals; keys of
+// other roots are left out. Every malformed line, and a key path deeper than kMaxKeyDepth, is
+// skipped and reported; the rest of the file still counts. Memory beyond the text is that of the
+// tree, whatever the file holds.
 std::vector<RegFileProblem> ApplyRegFile(std::string_view bytes, RegistryKeyNode& localMachine);
 
 // ApplyRegFile on a file's content. A file that cannot be read, is not a regular file or is

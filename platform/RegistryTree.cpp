@@ -17,6 +17,22 @@ std::pair<std::string_view, std::string_view> SplitFirst(std::string_view path)
     return {path.substr(0, separator), path.substr(separator + 1)};
 }
 
+// The deepest key of path that exists below root, and the names of path below it that do not.
+std::pair<const RegistryKeyNode*, std::string_view> DeepestExistingKey(const RegistryKeyNode& root,
+                                                                       std::string_view path)
+{
+    const RegistryKeyNode* key = &root;
+    while (!path.empty()) {
+        auto [name, rest] = SplitFirst(path);
+        auto found = key->subKeys.find(name);
+        if (found == key->subKeys.end())
+            break;
+        key = found->second.get();
+        path = rest;
+    }
+    return {key, path};
+}
+
 } // namespace
 
 bool RegistryNameLess::operator()(std::string_view left, std::string_view right) const
@@ -72,14 +88,18 @@ const RegistryKeyNode* FindPath(const RegistryKeyNode& root, std::string_view pa
 {
     if (!IsValidKeyPath(path))
         return nullptr;
-    const RegistryKeyNode* key = &root;
-    while (key && !path.empty()) {
-        auto [name, rest] = SplitFirst(path);
-        auto found = key->subKeys.find(name);
-        key = found == key->subKeys.end() ? nullptr : found->second.get();
-        path = rest;
-    }
-    return key;
+    auto [key, missing] = DeepestExistingKey(root, path);
+    return missing.empty() ? key : nullptr;
+}
+
+std::size_t MissingKeyCount(const RegistryKeyNode& root, std::string_view path)
+{
+    return KeyDepth(DeepestExistingKey(root, path).second);
+}
+
+std::size_t KeyDepth(std::string_view path)
+{
+    return path.empty() ? 0 : static_cast<std::size_t>(std::ranges::count(path, '\\')) + 1;
 }
 
 bool RemovePath(RegistryKeyNode& root, std::string_view path)

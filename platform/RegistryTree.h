@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -15,6 +16,11 @@ constexpr std::uint32_t REG_EXPAND_SZ = 2;
 constexpr std::uint32_t REG_BINARY = 3;
 constexpr std::uint32_t REG_DWORD = 4;
 constexpr std::uint32_t REG_MULTI_SZ = 7;
+
+// Keys nest at most this deep below a root, as on the original platform. Whatever builds a tree
+// from outside data keeps to it, because walks of a tree (its teardown, the key searches) recurse
+// once per level.
+constexpr std::size_t kMaxKeyDepth = 512;
 
 // A value's bytes as the 8-bit calls hand them out: text values carry their terminating NUL.
 struct RegistryValue
@@ -56,6 +62,13 @@ const RegistryKeyNode* FindPath(const RegistryKeyNode& root, std::string_view pa
 
 // Removes the key at path and everything below it; false when there was none.
 bool RemovePath(RegistryKeyNode& root, std::string_view path);
+
+// How many of the keys of a "\"-separated path below root do not exist yet: the keys that
+// WritablePath would create.
+std::size_t MissingKeyCount(const RegistryKeyNode& root, std::string_view path);
+
+// The number of names in a "\"-separated path; 0 for "".
+std::size_t KeyDepth(std::string_view path);
 
 // True for "" and for paths whose names are all non-empty.
 bool IsValidKeyPath(std::string_view path);

@@ -21,7 +21,8 @@ std::filesystem::path ExecutableForName(const std::string& name,
 
 bool ShellOpen(const std::string& file, const std::filesystem::path& workingDirectory)
 {
-    std::filesystem::path program = ExecutableForName(file, workingDirectory);
+    std::filesystem::path program =
+        ExecutableForName(file, workingDirectory.empty() ? "." : workingDirectory);
     if (!program.empty())
         return SpawnDetached(program, {}, workingDirectory);
     std::optional<std::filesystem::path> opener = FindOnPath("xdg-open");

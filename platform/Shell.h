@@ -13,9 +13,9 @@ std::filesystem::path ExecutableForName(const std::string& name,
 
 // The shell's "open" verb: a program name ending in ".exe" starts that program from the working
 // directory, without arguments; anything else is handed to the desktop's handler for documents.
-// Neither waits. True when something was started.
-bool ShellOpen(const std::string& file,
-               const std::filesystem::path& workingDirectory = std::filesystem::current_path());
+// Neither waits. True when something was started. Without a working directory the process's own
+// is used as it stands, so that a folder deleted meanwhile finds no program rather than failing.
+bool ShellOpen(const std::string& file, const std::filesystem::path& workingDirectory = {});
 
 // The program's help file: its own path with the extension replaced by ".CHM".
 std::filesystem::path HelpFilePath();

@@ -7,26 +7,69 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+namespace fs = std::filesystem;
+
 namespace platform {
 
-std::filesystem::path RuntimeDirectory()
+namespace {
+
+// folder, made with mode 0700 when missing, if it is private.
+std::optional<fs::path> PrivateFolder(const fs::path& folder)
+{
+    mkdir(folder.c_str(), S_IRWXU);
+    if (!IsPrivateFolder(folder))
+        return std::nullopt;
+    return folder;
+}
+
+std::optional<fs::path> UserCacheFolder()
+{
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    if (cache && *cache)
+        return fs::path(cache);
+    const char* home = std::getenv("HOME");
+    if (home && *home)
+        return fs::path(home) / ".cache";
+    return std::nullopt;
+}
+
+} // namespace
+
+bool IsPrivateFolder(const fs::path& folder)
+{
+    struct stat status = {};
+    return lstat(folder.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+           status.st_uid == geteuid() && (status.st_mode & 0777) == S_IRWXU;
+}
+
+std::optional<fs::path> RuntimeDirectory()
 {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime && IsPrivateFolder(runtime))
+        return fs::path(runtime);
     std::error_code error;
-    if (runtime && *runtime && std::filesystem::is_directory(runtime, error))
-        return runtime;
-    std::filesystem::path folder =
-        std::filesystem::temp_directory_path(error) / ("telmo-" + std::to_string(getuid()));
-    // Private to the user, so nobody else can hold the lock on their behalf.
-    mkdir(folder.c_str(), S_IRWXU);
-    return folder;
+    const fs::path temporary = fs::temp_directory_path(error);
+    if (!error) {
+        // In the shared temporary folder another user may have taken the name first.
+        if (std::optional<fs::path> folder =
+                PrivateFolder(temporary / ("telmo-" + std::to_string(getuid()))))
+            return folder;
+    }
+    std::optional<fs::path> cache = UserCacheFolder();
+    if (!cache)
+        return std::nullopt;
+    fs::create_directories(*cache, error);
+    return PrivateFolder(*cache / "telmo");
 }
 
 NamedMutex::NamedMutex(const std::string& name)
 {
-    std::filesystem::path lockFile = RuntimeDirectory() / (name + ".lock");
+    std::optional<fs::path> folder = RuntimeDirectory();
+    if (!folder)
+        return;
     // Close-on-exec: a program started later (the import wizard) must not keep the lock alive.
-    m_fd = open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    m_fd = open((*folder / (name + ".lock")).c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW,
+                S_IRUSR | S_IWUSR);
     if (m_fd < 0)
         return;
     if (flock(m_fd, LOCK_EX | LOCK_NB) != 0) {

@@ -13,7 +13,7 @@ int CPhoneBookApp::Run(int argc, char** argv)
     platform::NamedMutex instance("TelmoMutex");
     if (instance.AlreadyExisted())
         return 0;
-    const std::filesystem::path iniPath = ProfilePath(std::filesystem::current_path());
+    const std::filesystem::path iniPath = ProfilePath();
 
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
@@ -36,7 +36,8 @@ void CPhoneBookApp::OnHelp()
     platform::OpenHelp();
 }
 
-std::filesystem::path CPhoneBookApp::ProfilePath(const std::filesystem::path& workingDirectory)
+std::filesystem::path CPhoneBookApp::ProfilePath()
 {
-    return workingDirectory / "telmo.ini";
+    std::error_code deleted;
+    return std::filesystem::current_path(deleted) / "telmo.ini";
 }

@@ -15,6 +15,8 @@ public:
     static void OnCommand(unsigned id);
     static void OnHelp();
 
-    // The phone book file: telmo.ini in the given working directory, however long its path.
-    static std::filesystem::path ProfilePath(const std::filesystem::path& workingDirectory);
+    // The phone book file: telmo.ini in the working directory, however long its path. A working
+    // directory deleted before the start has no path any more; the file is then named relative
+    // to it, so that the book reads as empty and a save says why it failed.
+    static std::filesystem::path ProfilePath();
 };

@@ -27,6 +27,8 @@ MessageResult ShowMessageBox(QWidget* owner, const MessageBoxRequest& request)
         return *answer;
     QMessageBox box(ToQtIcon(request.icon), QString::fromLocal8Bit(request.caption),
                     QString::fromLocal8Bit(request.text), QMessageBox::NoButton, owner);
+    // Texts carry names and paths that are data: "<b>Ann</b>" is shown as typed, never as markup.
+    box.setTextFormat(Qt::PlainText);
     if (request.buttons == MessageButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);

@@ -70,6 +70,17 @@ TEST(ShellTest, ExeNamesMapToProgramsInTheWorkingDirectory)
 TEST(ShellTest, OpeningAMissingProgramReportsFailure)
 {
     EXPECT_FALSE(platform::ShellOpen("telmo import.exe", MakeTempFolder()));
+
+    // The working directory deleted while the program runs: nothing to start, and no end.
+    const fs::path previous = fs::current_path();
+    const fs::path vanished = MakeTempFolder() / "vanished";
+    fs::create_directory(vanished);
+    fs::current_path(vanished);
+    fs::remove(vanished);
+    bool started = true;
+    EXPECT_NO_THROW(started = platform::ShellOpen("telmo import.exe"));
+    fs::current_path(previous);
+    EXPECT_FALSE(started);
 }
 
 TEST(ShellTest, HelpFileIsBesideTheProgramWithTheChmExtension)

@@ -148,7 +148,11 @@ TEST(RegFileTest, DwordHexAndContinuationLines)
                        "    33,00,\\\n"
                        "    00,00\n"
                        "\"Empty\"=hex(0):\n"
-                       "\"Next\"=\"after\"\n";
+                       "\"Next\"=\"after\"\n"
+                       // A "\\" on the last line of a value does not take in the next key.
+                       "\"Dangling\"=hex:41,\\\n"
+                       "[HKEY_LOCAL_MACHINE\\Later]\n"
+                       "\"Kept\"=\"here\"\n";
     EXPECT_THAT(ApplyRegFile(file, root), IsEmpty());
     EXPECT_EQ(Data(root, "Values", "Dword"), std::string("\x40\xe2\x01\x00", 4));
     EXPECT_EQ(FindValue(root, "Values", "Dword")->type, platform::REG_DWORD);
@@ -160,6 +164,8 @@ TEST(RegFileTest, DwordHexAndContinuationLines)
     EXPECT_EQ(FindValue(root, "Values", "Expand")->type, platform::REG_EXPAND_SZ);
     EXPECT_EQ(Data(root, "Values", "Empty"), "");
     EXPECT_EQ(Data(root, "Values", "Next"), Sz("after"));
+    EXPECT_EQ(Data(root, "Values", "Dangling"), "A");
+    EXPECT_EQ(Data(root, "Later", "Kept"), Sz("here"));
 
     RegistryKeyNode version4;
     EXPECT_THAT(
@@ -280,6 +286,50 @@ TEST(RegFileTest, HostileInputNeverCrashes)
         RegistryKeyNode fuzzed;
         ApplyRegFile(damaged, fuzzed);
         ApplyRegFile("\xFF\xFE" + damaged, fuzzed);
+    }
+}
+
+TEST(RegFileTest, HostileFilesBuildABoundedTreeAndReport)
+{
+    auto keyPath = [](std::string_view first, std::size_t depth) {
+        std::string path = "HKEY_LOCAL_MACHINE\\" + std::string(first);
+        for (std::size_t level = 1; level < depth; ++level)
+            path += "\\k";
+        return path;
+    };
+    {
+        // Trees are torn down and searched one level at a time, so depth is what they must bound.
+        SCOPED_TRACE("a key path too deep");
+        RegistryKeyNode root;
+        std::string file = "REGEDIT4\n[" + keyPath("Deepest", platform::kMaxKeyDepth) + "]\n[" +
+                           keyPath("TooDeep", 200'000) + "]\n\"V\"=\"x\"\n";
+        EXPECT_THAT(Lines(ApplyRegFile(file, root)), ElementsAre(3u, 4u));
+        EXPECT_NE(root.subKeys.find("Deepest"), root.subKeys.end());
+        EXPECT_EQ(root.subKeys.find("TooDeep"), root.subKeys.end());
+    }
+    {
+        SCOPED_TRACE("more keys and values than one file may add");
+        RegistryKeyNode root;
+        std::string file = "REGEDIT4\n";
+        const std::size_t lines = platform::kMaxRegFileEntries / platform::kMaxKeyDepth + 1;
+        for (std::size_t line = 0; line < lines; ++line)
+            file += "[" + keyPath("K" + std::to_string(line), platform::kMaxKeyDepth) + "]\n";
+        file += "[HKEY_LOCAL_MACHINE\\AfterTheLimit]\n";
+        EXPECT_THAT(Lines(ApplyRegFile(file, root)), ElementsAre(lines + 1));
+        EXPECT_EQ(root.subKeys.size(), lines - 1);
+    }
+    {
+        SCOPED_TRACE("a problem on every line");
+        RegistryKeyNode root;
+        std::string file = "REGEDIT4\n";
+        for (int line = 0; line < 1000; ++line)
+            file += "junk\n";
+        std::vector<RegFileProblem> problems = ApplyRegFile(file + "\n\n", root);
+        ASSERT_EQ(problems.size(), platform::kMaxListedRegFileProblems + 1);
+        EXPECT_EQ(problems[platform::kMaxListedRegFileProblems - 1].line,
+                  platform::kMaxListedRegFileProblems + 1);
+        EXPECT_EQ(problems.back().line, 0u);
+        EXPECT_EQ(problems.back().reason, "900 more lines, not listed one by one");
     }
 }
 

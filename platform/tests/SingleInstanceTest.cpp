@@ -1,9 +1,11 @@
 #include "SingleInstance.h"
 
+#include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
 #include <cstdlib>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -69,7 +71,11 @@ private:
 class SingleInstanceTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { setenv("XDG_RUNTIME_DIR", m_runtime.path().c_str(), 1); }
+    void SetUp() override
+    {
+        std::filesystem::permissions(m_runtime.path(), std::filesystem::perms::owner_all);
+        setenv("XDG_RUNTIME_DIR", m_runtime.path().c_str(), 1);
+    }
     void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
 
     testsupport::TempFolder m_runtime;
@@ -110,11 +116,57 @@ TEST_F(SingleInstanceTest, ProgramsStartedByTheOwnerDoNotKeepTheMutex)
     EXPECT_EQ(next.Answer(), "owner");
 }
 
-TEST(RuntimeDirectoryTest, FallsBackToAPrivateFolderWithoutXdgRuntimeDir)
+TEST(RuntimeDirectoryTest, OnlyAFolderPrivateToTheUserHoldsTheLocks)
 {
-    unsetenv("XDG_RUNTIME_DIR");
-    std::filesystem::path folder = platform::RuntimeDirectory();
-    EXPECT_TRUE(std::filesystem::is_directory(folder));
-    EXPECT_EQ(std::filesystem::status(folder).permissions() & std::filesystem::perms::others_all,
-              std::filesystem::perms::none);
+    namespace fs = std::filesystem;
+    struct Case
+    {
+        const char* what;
+        // What another user (or an accident) left at the folder's place beforehand.
+        std::function<void(const fs::path&)> arrange;
+        bool used;
+    };
+    auto folderWith = [](fs::perms mode) {
+        return [mode](const fs::path& at) {
+            fs::create_directory(at);
+            fs::permissions(at, mode);
+        };
+    };
+    const std::vector<Case> cases = {
+        {"missing: made private", [](const fs::path&) {}, true},
+        {"private already", folderWith(fs::perms::owner_all), true},
+        {"open to everyone", folderWith(fs::perms::all), false},
+        {"readable by the group",
+         folderWith(fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec), false},
+        {"a link to a private folder",
+         [&](const fs::path& at) {
+             folderWith(fs::perms::owner_all)(fs::path(at).concat("-target"));
+             fs::create_directory_symlink(fs::path(at).concat("-target"), at);
+         },
+         false},
+        {"a file", [](const fs::path& at) { testsupport::WriteFile(at, ""); }, false},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.what);
+        testsupport::TempFolder temporary;
+        testsupport::TempFolder cache;
+        const fs::path shared = temporary / ("telmo-" + std::to_string(getuid()));
+        row.arrange(shared);
+        testsupport::ScopedEnvironment noRuntime("XDG_RUNTIME_DIR", std::nullopt);
+        testsupport::ScopedEnvironment tmp("TMPDIR", temporary.path().string());
+        testsupport::ScopedEnvironment cacheHome("XDG_CACHE_HOME", cache.path().string());
+
+        const std::optional<fs::path> folder = platform::RuntimeDirectory();
+        ASSERT_TRUE(folder.has_value());
+        EXPECT_EQ(*folder, row.used ? shared : cache / "telmo");
+        EXPECT_TRUE(platform::IsPrivateFolder(*folder));
+    }
+
+    // A runtime folder that others can reach is passed over too.
+    testsupport::TempFolder runtime;
+    fs::permissions(runtime.path(), fs::perms::all);
+    testsupport::ScopedEnvironment sharedRuntime("XDG_RUNTIME_DIR", runtime.path().string());
+    EXPECT_NE(platform::RuntimeDirectory(), runtime.path());
+    fs::permissions(runtime.path(), fs::perms::owner_all);
+    EXPECT_EQ(platform::RuntimeDirectory(), runtime.path());
 }

@@ -3,6 +3,7 @@
 #include "MessageBox.h"
 #include "ModalRun.h"
 #include "NumberDlg.h"
+#include "PhoneBookApp.h"
 #include "support/FakeDesktop.h"
 #include "support/TempFolder.h"
 
@@ -424,6 +425,21 @@ TEST_F(MainDlgTest, ImportStartsTheWizardFromTheWorkingDirectoryAndFailuresAreSi
     std::filesystem::current_path(previous);
     EXPECT_TRUE(std::filesystem::exists(m_folder / "imported"));
     EXPECT_TRUE(answers.shown().empty());
+}
+
+TEST(PhoneBookAppTest, AWorkingDirectoryDeletedBeforeTheStartStillNamesThePhoneBook)
+{
+    testsupport::TempFolder parent;
+    const std::filesystem::path vanished = parent / "vanished";
+    std::filesystem::create_directory(vanished);
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(vanished);
+    EXPECT_EQ(CPhoneBookApp::ProfilePath(), vanished / "telmo.ini");
+    std::filesystem::remove(vanished);
+    std::filesystem::path profile;
+    EXPECT_NO_THROW(profile = CPhoneBookApp::ProfilePath());
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(profile, "telmo.ini");
 }
 
 TEST_F(MainDlgTest, AnAreaThatAppearsInTimeNeedsNoNotice)

@@ -56,7 +56,12 @@ bool MutexHeldElsewhere()
 class SingleInstanceAppTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { setenv("XDG_RUNTIME_DIR", m_runtime.path().c_str(), 1); }
+    void SetUp() override
+    {
+        // A runtime folder that others could reach would not be used for the lock.
+        std::filesystem::permissions(m_runtime.path(), std::filesystem::perms::owner_all);
+        setenv("XDG_RUNTIME_DIR", m_runtime.path().c_str(), 1);
+    }
     void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
 
     testsupport::TempFolder m_runtime;
