@@ -22,6 +22,8 @@ namespace {
 constexpr const char* kDialingText = "Click OK when call is answered or to stop dialing.";
 constexpr const char* kModemInUseText = "Modem not responding or in use. Check settings now?";
 constexpr const char* kNotConfiguredText = "Modem was not configured. Configure modem now?";
+// How long the master side waits for one more byte before it takes what came as all of it.
+constexpr std::chrono::milliseconds kQuiet{300};
 
 // What happened to the fake lines of one test.
 struct LineLog
@@ -205,6 +207,27 @@ TEST_F(DialSequenceTest, ModemGetsTheCommandWhileTheDialingBoxIsUp)
     EXPECT_EQ(RunDialSequence(ModemServices({0, 3, ""}, modem), "Ann", "5551234"),
               DialOutcome::CardStaysOpen);
     EXPECT_EQ(received, "atm1\r\natdt5551234;\r\n");
+}
+
+TEST_F(DialSequenceTest, SemicolonsInPrefixOrNumberNeverReachTheModem)
+{
+    const struct
+    {
+        const char* dialOut;
+        const char* number;
+        std::string expected;
+    } cases[] = {
+        {"", "5551234;&W", "atm1\r\natdt5551234&W;\r\n"},
+        {"9;&W0", "5551234", "atm1\r\natdt9&W0,5551234;\r\n"},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.number);
+        PseudoTerminal modem;
+        std::string received;
+        m_whileShown = [&] { received = modem.Read(row.expected.size() + 1, kQuiet); };
+        RunDialSequence(ModemServices({0, 3, row.dialOut}, modem), "Ann", row.number);
+        EXPECT_EQ(received, row.expected);
+    }
 }
 
 TEST_F(DialSequenceTest, StalledModemStillGetsTheDialingBox)
