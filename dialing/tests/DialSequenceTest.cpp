@@ -4,6 +4,7 @@
 #include "PseudoTerminal.h"
 #include "SerialLine.h"
 #include "TelephonyRequest.h"
+#include "support/FakeSerialDevices.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
@@ -266,9 +267,11 @@ TEST(DialSettingsTest, ReadsTheModemSectionWithItsDefaults)
 TEST_F(DialSequenceTest, SystemServicesDialTheModemNamedInTelmoIni)
 {
     PseudoTerminal modem;
+    testsupport::TempFolder folder;
+    testsupport::FakeSerialDevices machine(folder / "machine");
+    platform::ScopedRegistrySources sources(machine.Sources({}));
     testsupport::ScopedEnvironment ports(platform::SerialPortMap::kEnvironmentVariable,
                                          "COM4=" + modem.SlavePath());
-    testsupport::TempFolder folder;
     testsupport::WriteFile(folder / "telmo.ini", "[Modem]\nExtDialer=0\nPort=4\nDialOut=9\n");
     std::string received;
     auto showMessage = [&](const MessageBoxRequest& request) {
