@@ -5,6 +5,9 @@
 #include "SerialLine.h"
 #include "TelephonyRequest.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace {
 
 constexpr const char* kApplicationName = "Telmo";
@@ -12,7 +15,18 @@ constexpr const char* kDialingText = "Click OK when call is answered or to stop 
 constexpr const char* kModemInUseText = "Modem not responding or in use. Check settings now?";
 constexpr const char* kModemNotConfiguredText = "Modem was not configured. Configure modem now?";
 
-DialOutcome OfferSettings(const DialServices& services, const char* text)
+// Said instead of "not responding or in use" when the port is there but this user may not open
+// it, so that the user looks for the missing group rather than for another program.
+std::string PermissionDeniedText(const std::filesystem::path& device)
+{
+    const passwd* user = getpwuid(geteuid());
+    std::string name = user && user->pw_name ? user->pw_name : "$USER";
+    return "You may not use the modem's port " + device.string() +
+           ". Serial ports belong to the group dialout: add yourself to it (sudo adduser " + name +
+           " dialout), log out and log in again. Check settings now?";
+}
+
+DialOutcome OfferSettings(const DialServices& services, const std::string& text)
 {
     platform::MessageResult answer = services.showMessage(
         {text, "Error", platform::MessageButtons::YesNo, platform::MessageIcon::Exclamation});
@@ -59,8 +73,10 @@ DialOutcome RunDialSequence(const DialServices& services, const std::string& nam
 
     // The line closes when this function is left, whichever way that happens.
     std::unique_ptr<ModemLine> line = services.makeLine();
-    if (!line->Open(settings.port, kModemBaud))
-        return OfferSettings(services, kModemInUseText);
+    if (!line->Open(settings.port, kModemBaud)) {
+        std::optional<std::filesystem::path> denied = line->PermissionDenied();
+        return OfferSettings(services, denied ? PermissionDeniedText(*denied) : kModemInUseText);
+    }
 
     std::string command = BuildDialCommand(settings.dialOut, number);
     line->Write(command.data(), static_cast<int>(command.size()));

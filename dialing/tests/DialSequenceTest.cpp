@@ -9,8 +9,12 @@
 #include "support/TempFolder.h"
 
 #include <fcntl.h>
+#include <gmock/gmock.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using platform::MessageBoxRequest;
@@ -173,6 +177,48 @@ TEST_F(DialSequenceTest, PortThatWillNotOpenOffersTheSettings)
     EXPECT_EQ(m_lines.opens, (std::vector<std::pair<int, int>>{{3, 9600}, {3, 9600}}));
     EXPECT_TRUE(m_lines.written.empty());
     EXPECT_EQ(m_lines.destroyed, 2);
+}
+
+TEST_F(DialSequenceTest, APortThisUserMayNotOpenIsSaidSoWithTheWayToAccess)
+{
+    PseudoTerminal modem;
+    ASSERT_EQ(chmod(modem.SlavePath().c_str(), 0), 0);
+    int channel[2];
+    ASSERT_EQ(pipe(channel), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(channel[0]);
+        // Root opens any file whatever its mode, so the dial runs as nobody.
+        constexpr id_t kNobody = 65534;
+        if (geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
+            _exit(2);
+        DialServices services = ModemServices({0, 3, ""}, modem);
+        services.showMessage = [&](const MessageBoxRequest& request) {
+            std::string shown = request.caption + "|" + request.text;
+            _exit(write(channel[1], shown.data(), shown.size()) ==
+                          static_cast<ssize_t>(shown.size())
+                      ? 0
+                      : 3);
+            return MessageResult::No;
+        };
+        RunDialSequence(services, "Ann", "5551234");
+        _exit(4);
+    }
+    close(channel[1]);
+    std::string shown;
+    char buffer[512];
+    for (ssize_t got; (got = read(channel[0], buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, static_cast<std::size_t>(got));
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0) << "2: no way to drop root, 4: no box was shown";
+    EXPECT_THAT(shown, testing::StartsWith("Error|You may not use the modem's port " +
+                                           modem.SlavePath() + "."));
+    EXPECT_THAT(shown, testing::HasSubstr(" dialout)"));
 }
 
 TEST_F(DialSequenceTest, LineIsReleasedEvenWhenTheBoxFails)
