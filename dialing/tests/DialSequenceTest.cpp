@@ -65,6 +65,35 @@ private:
     LineLog& m_log;
 };
 
+// What ModemManager was asked, and how it answers.
+struct ManagerLog
+{
+    platform::ModemManager::Hold hold = platform::ModemManager::Hold::None;
+    std::optional<std::string> callFailure;
+    std::vector<std::string> calls;
+};
+
+class FakeModemManager : public platform::ModemManager
+{
+public:
+    explicit FakeModemManager(ManagerLog& log) : m_log(log) {}
+    Hold Holds(const std::filesystem::path& device) override
+    {
+        m_log.calls.push_back("Holds " + device.string());
+        return m_log.hold;
+    }
+    std::optional<std::string> StartCall(const std::filesystem::path& device,
+                                         const std::string& number) override
+    {
+        m_log.calls.push_back("StartCall " + device.string() + " " + number);
+        return m_log.callFailure;
+    }
+    void HangUp() override { m_log.calls.push_back("HangUp"); }
+
+private:
+    ManagerLog& m_log;
+};
+
 void ExpectBox(const MessageBoxRequest& shown, const char* text, const char* caption,
                MessageButtons buttons, MessageIcon icon)
 {
@@ -101,6 +130,12 @@ protected:
         };
         services.makeLine = [this] { return std::make_unique<FakeLine>(m_lines); };
         services.requestMakeCall = RequestMakeCall;
+        services.portDevice = [](int port) -> std::optional<std::filesystem::path> {
+            if (port == 3)
+                return "/dev/ttyUSB2";
+            return std::nullopt;
+        };
+        services.modemManager = [this] { return std::make_unique<FakeModemManager>(m_manager); };
         return services;
     }
 
@@ -112,6 +147,7 @@ protected:
     }
 
     LineLog m_lines;
+    ManagerLog m_manager;
     std::vector<MessageBoxRequest> m_shown;
     MessageResult m_answer = MessageResult::No;
     std::function<void()> m_whileShown;
@@ -219,6 +255,68 @@ TEST_F(DialSequenceTest, APortThisUserMayNotOpenIsSaidSoWithTheWayToAccess)
     EXPECT_THAT(shown, testing::StartsWith("Error|You may not use the modem's port " +
                                            modem.SlavePath() + "."));
     EXPECT_THAT(shown, testing::HasSubstr(" dialout)"));
+}
+
+TEST_F(DialSequenceTest, AModemThatModemManagerManagesIsLeftToIt)
+{
+    using Hold = platform::ModemManager::Hold;
+    const std::string held = "ModemManager manages the modem on /dev/ttyUSB2 and offers no voice "
+                             "calls on it, so Telmo leaves its port alone. Check settings now?";
+    const struct
+    {
+        const char* what;
+        Hold hold;
+        std::optional<std::string> callFailure;
+        int port;
+        std::vector<std::string> managerCalls; // "box" where a box was shown
+        std::vector<std::string> boxes;        // caption and text
+        bool lineOpened;
+    } cases[] = {
+        {"not managed", Hold::None, {}, 3, {"Holds /dev/ttyUSB2", "box"}, {"Dialing..."}, true},
+        {"managed, no voice",
+         Hold::WithoutVoice,
+         {},
+         3,
+         {"Holds /dev/ttyUSB2", "box"},
+         {"Error|" + held},
+         false},
+        {"managed with voice",
+         Hold::WithVoice,
+         {},
+         3,
+         {"Holds /dev/ttyUSB2", "StartCall /dev/ttyUSB2 9,5551234", "box", "HangUp"},
+         {"Dialing..."},
+         false},
+        {"a call ModemManager cannot place",
+         Hold::WithVoice,
+         "No network",
+         3,
+         {"Holds /dev/ttyUSB2", "StartCall /dev/ttyUSB2 9,5551234", "box"},
+         {"Error|ModemManager could not place the call: No network"},
+         false},
+        {"an absent device",
+         Hold::WithVoice,
+         {},
+         4,
+         {"box"},
+         {"Error|" + std::string(kModemInUseText)},
+         true},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        m_manager = {row.hold, row.callFailure, {}};
+        m_lines = {};
+        m_shown.clear();
+        m_lines.openSucceeds = row.port == 3;
+        m_whileShown = [&] { m_manager.calls.push_back("box"); };
+        RunDialSequence(Services({0, row.port, "9;"}), "Ann", "5551234");
+        std::vector<std::string> boxes;
+        for (const MessageBoxRequest& box : m_shown)
+            boxes.push_back(box.caption == "Error" ? box.caption + "|" + box.text : box.caption);
+        EXPECT_EQ(boxes, row.boxes);
+        EXPECT_EQ(m_manager.calls, row.managerCalls);
+        EXPECT_EQ(!m_lines.opens.empty(), row.lineOpened);
+    }
 }
 
 TEST_F(DialSequenceTest, LineIsReleasedEvenWhenTheBoxFails)
