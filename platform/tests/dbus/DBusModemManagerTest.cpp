@@ -8,13 +8,9 @@
 #include <csignal>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
-
-extern char** environ;
 
 using platform::DBusModemManager;
 using Hold = platform::ModemManager::Hold;
@@ -24,38 +20,23 @@ namespace {
 constexpr auto kStartTimeout = std::chrono::seconds(30);
 const QString kService = "org.freedesktop.ModemManager1";
 
-// A program the test started, ended when the test ends.
+// A program the test started with an extra environment variable, ended when the test ends.
 class ChildProcess
 {
 public:
-    // Starts the program with the extra environment; with a pipe for its output when asked.
-    ChildProcess(std::vector<std::string> arguments, const std::vector<std::string>& environment,
-                 bool captureOutput = false)
+    ChildProcess(std::vector<std::string> arguments, const std::string& variable = "")
     {
-        std::vector<std::string> variables = environment;
-        for (char** variable = environ; *variable; ++variable)
-            variables.emplace_back(*variable);
-        std::vector<char*> argv, envp;
+        std::vector<char*> argv;
         for (std::string& argument : arguments)
             argv.push_back(argument.data());
         argv.push_back(nullptr);
-        for (std::string& variable : variables)
-            envp.push_back(variable.data());
-        envp.push_back(nullptr);
-
-        int output[2] = {-1, -1};
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        if (captureOutput && pipe(output) == 0) {
-            posix_spawn_file_actions_adddup2(&actions, output[1], STDOUT_FILENO);
-            posix_spawn_file_actions_addclose(&actions, output[0]);
+        m_pid = fork();
+        if (m_pid == 0) {
+            if (!variable.empty())
+                putenv(const_cast<char*>(variable.c_str()));
+            execv(argv[0], argv.data());
+            _exit(127);
         }
-        if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0)
-            m_pid = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        if (output[1] >= 0)
-            close(output[1]);
-        m_output = output[0];
     }
     ~ChildProcess()
     {
@@ -63,35 +44,22 @@ public:
             kill(m_pid, SIGTERM);
             waitpid(m_pid, nullptr, 0);
         }
-        if (m_output >= 0)
-            close(m_output);
     }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool Started() const { return m_pid > 0; }
-
-    // The first line the program wrote, waiting for it at most the timeout.
-    std::string FirstLine()
-    {
-        std::string line;
-        auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
-        char c = 0;
-        while (std::chrono::steady_clock::now() < deadline) {
-            pollfd wait{m_output, POLLIN, 0};
-            if (poll(&wait, 1, 100) > 0 && read(m_output, &c, 1) == 1) {
-                if (c == '\n')
-                    break;
-                line += c;
-            }
-        }
-        return line;
-    }
-
 private:
     pid_t m_pid = -1;
-    int m_output = -1;
 };
+
+// True once the condition holds, false when it did not within the start-up bound.
+template <typename Condition> bool WaitFor(Condition&& condition)
+{
+    auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
+    while (!condition() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    return condition();
+}
 
 // A private bus with the test's ModemManager on it; never the machine's service.
 class DBusModemManagerTest : public testing::Test
@@ -108,22 +76,17 @@ protected:
 
     void SetUp() override
     {
-        ASSERT_TRUE(m_daemon.Started()) << DBUS_DAEMON << " did not start (dbus-daemon package)";
-        std::string address = m_daemon.FirstLine();
-        ASSERT_FALSE(address.empty()) << "the private bus gave no address";
+        ASSERT_TRUE(WaitFor([&] {
+            m_bus = std::make_unique<QDBusConnection>(
+                QDBusConnection::connectToBus(m_address, QString::number(m_connections++)));
+            return m_bus->isConnected();
+        })) << "the private bus did not come up (" DBUS_DAEMON ", package dbus-daemon)";
         m_mock = std::make_unique<ChildProcess>(
             std::vector<std::string>{SYSTEM_PYTHON, "-m", "dbusmock", "--session", "-t",
                                      MODEMMANAGER_MOCK, "-l", (m_folder / "mock.log").string(),
                                      "-p", "{\"log\": \"" + m_log.string() + "\"}"},
-            std::vector<std::string>{"DBUS_SESSION_BUS_ADDRESS=" + address});
-        m_bus = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
-            QString::fromStdString(address), QString::number(m_connections++)));
-        ASSERT_TRUE(m_bus->isConnected());
-        auto deadline = std::chrono::steady_clock::now() + kStartTimeout;
-        while (!m_bus->interface()->isServiceRegistered(kService) &&
-               std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        ASSERT_TRUE(m_bus->interface()->isServiceRegistered(kService))
+            "DBUS_SESSION_BUS_ADDRESS=" + m_address.toStdString());
+        ASSERT_TRUE(WaitFor([&] { return m_bus->interface()->isServiceRegistered(kService); }))
             << "the ModemManager mock did not come up (python3-dbusmock)";
     }
 
@@ -146,10 +109,9 @@ protected:
     static inline int m_connections = 0;
     testsupport::TempFolder m_folder;
     std::filesystem::path m_log = m_folder / "calls";
-    ChildProcess m_daemon{{DBUS_DAEMON, "--session", "--nofork", "--print-address=1",
-                           "--address=unix:path=" + (m_folder / "bus").string()},
-                          {},
-                          true};
+    QString m_address = QString::fromStdString("unix:path=" + (m_folder / "bus").string());
+    ChildProcess m_daemon{{DBUS_DAEMON, "--session", "--nofork", "--nopidfile",
+                           "--address=" + m_address.toStdString()}};
     std::unique_ptr<ChildProcess> m_mock;
     std::unique_ptr<QDBusConnection> m_bus;
 };
@@ -173,25 +135,25 @@ TEST_F(DBusModemManagerTest, TellsWhichDevicesItHoldsAndWhetherWithVoice)
     EXPECT_TRUE(Calls().empty());
 }
 
-TEST_F(DBusModemManagerTest, CallsTheNumberStartsItAndHangsUpWhenAsked)
+TEST_F(DBusModemManagerTest, CallsTheNumberStartsItAndHangsUpWhenAskedOrAtTheEnd)
 {
-    DBusModemManager manager(*m_bus);
-    EXPECT_EQ(manager.StartCall("/dev/ttyUSB2", "9,5551234"), std::nullopt);
-    EXPECT_EQ(Calls(), (std::vector<std::string>{"CreateCall 9,5551234", "Start " + kCall}));
-    manager.HangUp();
-    manager.HangUp();
-    EXPECT_EQ(Calls(), (std::vector<std::string>{"CreateCall 9,5551234", "Start " + kCall,
-                                                 "Hangup " + kCall, "DeleteCall " + kCall}));
-}
-
-TEST_F(DBusModemManagerTest, ACallStillGoingIsHungUpWhenTheManagerEnds)
-{
+    const std::vector<std::string> oneCall = {"CreateCall 9,5551234", "Start " + kCall,
+                                              "Hangup " + kCall, "DeleteCall " + kCall};
     {
         DBusModemManager manager(*m_bus);
-        ASSERT_EQ(manager.StartCall("/dev/ttyUSB1", "5551234"), std::nullopt);
+        EXPECT_EQ(manager.StartCall("/dev/ttyUSB2", "9,5551234"), std::nullopt);
+        EXPECT_EQ(Calls(), std::vector(oneCall.begin(), oneCall.begin() + 2));
+        manager.HangUp();
+        manager.HangUp();
+        EXPECT_EQ(Calls(), oneCall);
+        // The call that the manager's end finds still going.
+        EXPECT_EQ(manager.StartCall("/dev/ttyUSB1", "5551234"), std::nullopt);
     }
-    EXPECT_EQ(Calls(), (std::vector<std::string>{"CreateCall 5551234", "Start " + kCall,
-                                                 "Hangup " + kCall, "DeleteCall " + kCall}));
+    const std::string second = "/org/freedesktop/ModemManager1/Call/2";
+    std::vector<std::string> twoCalls = oneCall;
+    twoCalls.insert(twoCalls.end(), {"CreateCall 5551234", "Start " + second, "Hangup " + second,
+                                     "DeleteCall " + second});
+    EXPECT_EQ(Calls(), twoCalls);
 }
 
 TEST_F(DBusModemManagerTest, ACallThatCannotBePlacedGivesTheReason)
