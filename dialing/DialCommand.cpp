@@ -2,12 +2,12 @@
 
 namespace {
 
-std::string WithoutControlCharacters(std::string_view text)
+std::string WithoutCommandBreaks(std::string_view text)
 {
     std::string kept;
     kept.reserve(text.size());
     for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 0x20)
+        if (static_cast<unsigned char>(c) >= 0x20 && c != ';')
             kept.push_back(c);
     }
     return kept;
@@ -15,13 +15,13 @@ std::string WithoutControlCharacters(std::string_view text)
 
 } // namespace
 
+std::string BuildDialString(std::string_view dialOut, std::string_view number)
+{
+    std::string prefix = WithoutCommandBreaks(dialOut);
+    return (prefix.empty() ? prefix : prefix + ",") + WithoutCommandBreaks(number);
+}
+
 std::string BuildDialCommand(std::string_view dialOut, std::string_view number)
 {
-    std::string command = "atm1\r\natdt";
-    std::string prefix = WithoutControlCharacters(dialOut);
-    if (!prefix.empty())
-        command += prefix + ",";
-    command += WithoutControlCharacters(number);
-    command += ";\r\n";
-    return command;
+    return "atm1\r\natdt" + BuildDialString(dialOut, number) + ";\r\n";
 }

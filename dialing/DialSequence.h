@@ -2,6 +2,7 @@
 
 #include "MessageBoxRequest.h"
 #include "ModemLine.h"
+#include "ModemManager.h"
 #include "ProfileFile.h"
 
 #include <cstdint>
@@ -35,10 +36,15 @@ struct DialServices
     MessageBoxFunction showMessage;
     std::function<std::unique_ptr<ModemLine>()> makeLine;
     TelephonyFunction requestMakeCall;
+    // The device behind a COM number, when it is present.
+    std::function<std::optional<std::filesystem::path>(int port)> portDevice;
+    // ModemManager, asked before the modem's port is written to; none where it is not asked.
+    std::function<std::unique_ptr<platform::ModemManager>()> modemManager;
 };
 
 // The real services: the settings of the telmo.ini at the path, the machine's serial ports and
-// the desktop's default dialer; the boxes are shown by the given function.
+// the desktop's default dialer; the boxes are shown by the given function. ModemManager is left
+// to the caller.
 DialServices SystemDialServices(std::filesystem::path iniPath,
                                 DialServices::MessageBoxFunction showMessage);
 
@@ -53,7 +59,8 @@ inline constexpr int kModemBaud = 9600;
 
 // Dials the number the way the settings say: through the desktop's default dialer, or by
 // sending the dial command to the modem and keeping its port open until the user dismisses
-// the "Dialing..." box. When no modem is configured or its port cannot be opened, the user
-// may choose to open the settings.
+// the "Dialing..." box. A modem that ModemManager manages is never written to: the call goes
+// through ModemManager and is hung up when the box is dismissed. When no modem is configured
+// or its port cannot be opened, the user may choose to open the settings.
 DialOutcome RunDialSequence(const DialServices& services, const std::string& name,
                             const std::string& number);

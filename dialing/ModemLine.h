@@ -1,5 +1,8 @@
 #pragma once
 
+#include <filesystem>
+#include <optional>
+
 // A write-only line to a modem, opened for one dial attempt. The dial sequence talks to it
 // through this interface so that it can be driven against a fake line.
 class ModemLine
@@ -13,4 +16,6 @@ public:
     virtual int Write(const char* data, int length) = 0;
     // Releases the port; always true, harmless when the line is closed.
     virtual bool Close() = 0;
+    // The device of the port when the last Open failed because this user may not open it.
+    virtual std::optional<std::filesystem::path> PermissionDenied() const { return std::nullopt; }
 };

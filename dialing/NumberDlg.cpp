@@ -1,6 +1,7 @@
 #include "NumberDlg.h"
 
 #include "Clipboard.h"
+#include "DBusModemManager.h"
 #include "Images.h"
 #include "KindPicture.h"
 #include "MessageBox.h"
@@ -171,10 +172,11 @@ void CNumberDlg::OnCopyNumber()
 
 void CNumberDlg::OnDial()
 {
-    const DialServices services =
+    DialServices services =
         SystemDialServices(m_iniPath, [this](const platform::MessageBoxRequest& request) {
             return platform::ShowMessageBox(this, request);
         });
+    services.modemManager = [] { return std::make_unique<platform::DBusModemManager>(); };
     if (RunDialSequence(services, m_strName, m_strNumber) == DialOutcome::OpenSettings)
         done(kResultSettings);
 }

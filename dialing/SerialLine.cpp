@@ -69,14 +69,22 @@ bool CSerialLine::Open(int port, int baud)
 {
     if (m_bOpened)
         return true;
+    m_denied.reset();
     std::optional<std::filesystem::path> device = m_ports.DeviceFor(port);
     std::optional<speed_t> speed = SpeedFor(baud);
     if (!device || !speed)
         return false;
 
-    platform::FileDescriptor fd(open(device->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (fd.get() < 0)
+    // The lock goes with the line; it is released on every way out before that.
+    platform::UucpLock lock;
+    if (lock.Acquire(m_ports.Roots().locks, *device) == platform::UucpLock::Result::HeldByOther)
         return false;
+    platform::FileDescriptor fd(open(device->c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    if (fd.get() < 0) {
+        if (errno == EACCES || errno == EPERM)
+            m_denied = *device;
+        return false;
+    }
     // Programs that share serial ports on Linux agree through this advisory lock; the exclusive
     // mode then makes every further open of the device fail while the line holds it.
     if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0 || ioctl(fd.get(), TIOCEXCL) != 0)
@@ -91,6 +99,7 @@ bool CSerialLine::Open(int port, int baud)
     tcflush(fd.get(), TCIOFLUSH);
 
     m_hPort = fd.release();
+    m_lock = std::move(lock);
     m_bOpened = true;
     return true;
 }
@@ -104,6 +113,7 @@ bool CSerialLine::Close()
     tcflush(m_hPort, TCOFLUSH);
     ioctl(m_hPort, TIOCNXCL);
     close(m_hPort);
+    m_lock.Release();
     m_hPort = -1;
     m_bOpened = false;
     return true;

@@ -2,13 +2,16 @@
 
 #include "ModemLine.h"
 #include "SerialPortMap.h"
+#include "UucpLock.h"
 
 #include <chrono>
 
 // The program's own write-only line to a modem on a serial port. It opens the port exclusively
-// (a port in use by another program fails Open), sets raw 8N1 at the asked baud rate and writes
-// byte by byte without ever blocking for long: each byte waits at most one second for the line,
-// a whole Write at most five seconds. The destructor closes the port.
+// (a port in use by another program fails Open, and so does one that another program has
+// locked with a UUCP lock file; the line holds such a lock of its own while it is open), sets raw
+// 8N1 at the asked baud rate and writes byte by byte without ever blocking for long: each byte
+// waits at most one second for the line, a whole Write at most five seconds. The destructor closes
+// the port.
 class CSerialLine : public ModemLine
 {
 public:
@@ -23,6 +26,7 @@ public:
     // On an open line this returns true at once and the earlier port and baud rate stay.
     bool Open(int port, int baud) override;
     bool Close() override;
+    std::optional<std::filesystem::path> PermissionDenied() const override { return m_denied; }
     // True when the byte went out; false when the line is closed, stalled past the byte's wait
     // (or the write's deadline) or the device is gone. A byte that was not accepted is never
     // sent later, so nothing can reach the modem twice or out of order.
@@ -48,4 +52,6 @@ private:
     int m_hPort = -1;
     WriteRecord m_ovWrite;
     bool m_bOpened = false;
+    platform::UucpLock m_lock;
+    std::optional<std::filesystem::path> m_denied;
 };

@@ -117,7 +117,7 @@ public:
         // A root of its own, sharing the keys below it with the files' tree, so that the tree
         // lives exactly as long as keys are open in it.
         auto tree = std::make_shared<RegistryKeyNode>(*files);
-        AddSerialPortKeys(*tree, ports.Ports(), {sources.serialPorts.sysfs, sources.udevData});
+        AddSerialPortKeys(*tree, ports.Ports());
         m_liveTree = tree;
         return tree;
     }

@@ -39,9 +39,9 @@ struct RegistrySources
 
     // Registry editor files, applied in order.
     std::vector<std::filesystem::path> regFiles;
-    // Where the machine's serial ports and udev's knowledge of them are looked for.
+    // Where the machine's serial ports and udev's knowledge of them are looked for, and where
+    // their COM numbers are kept.
     SerialPortRoots serialPorts;
-    std::filesystem::path udevData = "/run/udev/data";
 
     // The file that the environment variable names, else the system file.
     static RegistrySources Default();

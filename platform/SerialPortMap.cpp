@@ -1,18 +1,23 @@
 #include "SerialPortMap.h"
 
+#include "AtomicFile.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdlib>
 #include <fstream>
-#include <map>
-#include <set>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace fs = std::filesystem;
 
 namespace platform {
 
 namespace {
+
+constexpr std::string_view kById = "serial/by-id/";
+constexpr std::string_view kByPath = "serial/by-path/";
 
 std::optional<int> ParseNumber(std::string_view digits)
 {
@@ -26,21 +31,145 @@ std::optional<int> ParseNumber(std::string_view digits)
     return value;
 }
 
+std::string Trimmed(std::string text)
+{
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+std::string ReadFirstLine(const fs::path& file)
+{
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    return Trimmed(line);
+}
+
 // A 16550-style UART exists for every ttyS the kernel reserves; only those whose type is not
 // PORT_UNKNOWN (0) have hardware behind them.
 bool HasUartHardware(const fs::path& sysfsPath)
 {
-    std::ifstream in(sysfsPath / "type");
-    std::string text;
-    if (!std::getline(in, text))
-        return false;
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ' || text.back() == '\r'))
-        text.pop_back();
-    std::optional<int> type = ParseNumber(text);
+    std::optional<int> type = ParseNumber(ReadFirstLine(sysfsPath / "type"));
     return type && *type != 0;
 }
 
+// "major:minor" of the port's character device: from sysfs where the kernel lists the port,
+// else from the device file itself.
+std::string DeviceNumber(const SerialPort& port, const fs::path& sysfs)
+{
+    fs::path folder =
+        port.sysfsPath.empty() ? sysfs / "class" / "tty" / port.deviceName : port.sysfsPath;
+    std::string number = ReadFirstLine(folder / "dev");
+    if (!number.empty())
+        return number;
+    struct stat status = {};
+    if (::stat(port.device.c_str(), &status) != 0 || !S_ISCHR(status.st_mode))
+        return {};
+    return std::to_string(major(status.st_rdev)) + ":" + std::to_string(minor(status.st_rdev));
+}
+
+// What udev recorded of the port: its links below /dev and a few of its properties.
+struct UdevRecord
+{
+    std::string byId;
+    std::string byPath;
+    std::string model;
+    std::string modelFromDatabase;
+    std::string interfaceNumber;
+};
+
+UdevRecord ReadUdevRecord(const SerialPort& port, const SerialPortRoots& roots)
+{
+    UdevRecord record;
+    std::string number = DeviceNumber(port, roots.sysfs);
+    if (number.empty())
+        return record;
+    std::ifstream in(roots.udevData / ("c" + number));
+    for (std::string line; std::getline(in, line);) {
+        line = Trimmed(line);
+        auto take = [&](std::string_view prefix, std::string& into) {
+            if (line.starts_with(prefix) && into.empty())
+                into = line.substr(prefix.size());
+        };
+        if (line.starts_with("S:") && line.size() > 2) {
+            std::string link = line.substr(2);
+            if (link.starts_with(kById) && record.byId.empty())
+                record.byId = link;
+            else if (link.starts_with(kByPath) && record.byPath.empty())
+                record.byPath = link;
+        }
+        take("E:ID_MODEL_FROM_DATABASE=", record.modelFromDatabase);
+        take("E:ID_MODEL=", record.model);
+        take("E:ID_USB_INTERFACE_NUM=", record.interfaceNumber);
+    }
+    return record;
+}
+
+void DescribeFromUdev(SerialPort& port, const SerialPortRoots& roots)
+{
+    UdevRecord record = ReadUdevRecord(port, roots);
+    port.model = record.modelFromDatabase.empty() ? record.model : record.modelFromDatabase;
+    port.interfaceNumber = record.interfaceNumber;
+}
+
+// Two ports of twin devices without serial numbers share their by-id link; the later one in
+// kernel order is then known by the socket it is plugged into, or at last by its kernel name.
+void GiveIdentities(std::vector<SerialPort>& ports, const SerialPortRoots& roots)
+{
+    std::set<std::string> taken;
+    for (SerialPort& port : ports) {
+        UdevRecord record = ReadUdevRecord(port, roots);
+        for (const std::string& candidate : {record.byId, record.byPath, port.deviceName}) {
+            if (!candidate.empty() && !taken.contains(candidate)) {
+                port.identity = candidate;
+                break;
+            }
+        }
+        taken.insert(port.identity);
+    }
+}
+
 } // namespace
+
+fs::path SerialPortRoots::DefaultNumbersFile()
+{
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config && *config == '/')
+        return fs::path(config) / "telmo" / "serial-ports";
+    const char* home = std::getenv("HOME");
+    if (home && *home == '/')
+        return fs::path(home) / ".config" / "telmo" / "serial-ports";
+    return {};
+}
+
+KeptNumbers ReadKeptNumbers(const fs::path& file)
+{
+    KeptNumbers numbers;
+    std::set<std::string> identities;
+    std::ifstream in(file);
+    for (std::string line; std::getline(in, line);) {
+        std::size_t equals = line.find('=');
+        if (equals == std::string::npos)
+            continue;
+        std::optional<int> number = SerialPortMap::ParseComName(line.substr(0, equals));
+        std::string identity = Trimmed(line.substr(equals + 1));
+        if (number && !identity.empty() && !numbers.contains(*number) &&
+            identities.insert(identity).second)
+            numbers.emplace(*number, std::move(identity));
+    }
+    return numbers;
+}
+
+std::string FormatKeptNumbers(const KeptNumbers& numbers)
+{
+    std::string text =
+        "# The COM numbers Telmo gave the serial devices of this machine. A device keeps\n"
+        "# its number while it is unplugged; delete its line to free the number.\n";
+    for (const auto& [number, identity] : numbers)
+        text += SerialPortMap::ComName(number) + "=" + identity + "\n";
+    return text;
+}
 
 SerialPortMap::SerialPortMap(SerialPortRoots roots) : m_roots(std::move(roots))
 {
@@ -73,14 +202,19 @@ bool SerialPortMap::AddPort(int comNumber, const fs::path& device)
                              [&](const SerialPort& port) { return port.comNumber == comNumber; });
     if (taken)
         return false;
-    m_explicit.push_back({comNumber, device, device.filename().string(), {}});
+    SerialPort port;
+    port.comNumber = comNumber;
+    port.device = device;
+    port.deviceName = device.filename().string();
+    port.identity = device.string();
+    m_explicit.push_back(std::move(port));
     return true;
 }
 
 std::vector<SerialPort> SerialPortMap::MachinePorts() const
 {
-    // The three series in Wine's order; within a series by the kernel's index, not by name
-    // order, so ttyUSB10 follows ttyUSB9.
+    // The three series in a fixed order, within a series by the kernel's index, not by name
+    // order, so ttyUSB10 follows ttyUSB9. Only new devices are numbered in this order.
     static constexpr std::array<std::string_view, 3> kSeries = {"ttyS", "ttyUSB", "ttyACM"};
     std::array<std::map<int, std::string>, kSeries.size()> found;
 
@@ -101,38 +235,78 @@ std::vector<SerialPort> SerialPortMap::MachinePorts() const
     std::vector<SerialPort> ports;
     for (std::size_t series = 0; series < kSeries.size(); ++series) {
         for (const auto& [index, name] : found[series]) {
-            fs::path sysfsPath = classFolder / name;
-            if (kSeries[series] == "ttyS" && !HasUartHardware(sysfsPath))
+            SerialPort port;
+            port.sysfsPath = classFolder / name;
+            if (kSeries[series] == "ttyS" && !HasUartHardware(port.sysfsPath))
                 continue;
-            fs::path device = m_roots.dev / name;
-            if (!fs::exists(device, error))
+            port.device = m_roots.dev / name;
+            if (!fs::exists(port.device, error))
                 continue;
-            ports.push_back({0, device, name, sysfsPath});
+            port.deviceName = name;
+            ports.push_back(std::move(port));
         }
     }
+    GiveIdentities(ports, m_roots);
     return ports;
+}
+
+void SerialPortMap::NumberMachinePorts(std::vector<SerialPort>& ports,
+                                       const std::set<int>& reserved) const
+{
+    KeptNumbers kept = m_roots.numbers.empty() ? KeptNumbers() : ReadKeptNumbers(m_roots.numbers);
+    std::map<std::string, int> keptByIdentity;
+    for (const auto& [number, identity] : kept) {
+        if (!reserved.contains(number))
+            keptByIdentity.emplace(identity, number);
+    }
+
+    std::set<int> used = reserved;
+    for (const auto& [number, identity] : kept)
+        used.insert(number);
+    bool changed = false;
+    int next = 1;
+    for (SerialPort& port : ports) {
+        auto found = keptByIdentity.find(port.identity);
+        if (found != keptByIdentity.end()) {
+            port.comNumber = found->second;
+            continue;
+        }
+        // A number held by an explicit entry no longer belongs to the device that had it.
+        std::erase_if(kept, [&](const auto& entry) { return entry.second == port.identity; });
+        while (used.contains(next))
+            ++next;
+        port.comNumber = next;
+        used.insert(next);
+        kept[next] = port.identity;
+        changed = true;
+    }
+    if (changed && !m_roots.numbers.empty()) {
+        // Numbers that cannot be kept are still handed out the same way the next time, as long
+        // as the same devices are present; nothing more can be done for a read-only home.
+        std::error_code ignored;
+        fs::create_directories(m_roots.numbers.parent_path(), ignored);
+        ignored = ReplaceFileAtomically(m_roots.numbers, FormatKeptNumbers(kept));
+    }
 }
 
 std::vector<SerialPort> SerialPortMap::Ports() const
 {
     std::vector<SerialPort> ports = m_explicit;
-    std::set<int> usedNumbers;
+    std::set<int> reserved;
     std::set<fs::path> namedDevices;
     for (const SerialPort& port : m_explicit) {
-        usedNumbers.insert(port.comNumber);
+        reserved.insert(port.comNumber);
         namedDevices.insert(port.device.lexically_normal());
     }
 
-    int next = 1;
-    for (SerialPort& port : MachinePorts()) {
-        if (namedDevices.contains(port.device.lexically_normal()))
-            continue;
-        while (usedNumbers.contains(next))
-            ++next;
-        port.comNumber = next;
-        usedNumbers.insert(next);
-        ports.push_back(std::move(port));
-    }
+    std::vector<SerialPort> machine = MachinePorts();
+    std::erase_if(machine, [&](const SerialPort& port) {
+        return namedDevices.contains(port.device.lexically_normal());
+    });
+    NumberMachinePorts(machine, reserved);
+    ports.insert(ports.end(), machine.begin(), machine.end());
+    for (SerialPort& port : ports)
+        DescribeFromUdev(port, m_roots);
 
     std::sort(ports.begin(), ports.end(),
               [](const SerialPort& a, const SerialPort& b) { return a.comNumber < b.comNumber; });

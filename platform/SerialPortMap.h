@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,20 +19,38 @@ struct SerialPort
     std::string deviceName;
     // The port's folder under /sys/class/tty; empty for an explicit entry.
     std::filesystem::path sysfsPath;
+    // What names the device for good, whatever the kernel calls it this time: udev's
+    // "serial/by-id/..." link, else its "serial/by-path/..." link, else the kernel's name.
+    std::string identity;
+    // udev's model name (its database's name first); empty when udev does not know the port.
+    std::string model;
+    // The USB interface the port belongs to ("02"); empty for other ports.
+    std::string interfaceNumber;
 };
 
-// Where the machine's ports are looked for; tests point both at fake trees.
+// Where the machine's ports are looked for and what is kept about them; tests point every
+// folder at fake trees.
 struct SerialPortRoots
 {
     std::filesystem::path sysfs = "/sys";
     std::filesystem::path dev = "/dev";
+    std::filesystem::path udevData = "/run/udev/data";
+    // The file that keeps the COM number given to each device; empty keeps nothing.
+    std::filesystem::path numbers = DefaultNumbersFile();
+    // The folder of UUCP lock files ("LCK..ttyUSB0") that programs sharing ports agree on.
+    std::filesystem::path locks = "/run/lock";
+
+    // "serial-ports" in the user's configuration folder for Telmo; empty without a home.
+    static std::filesystem::path DefaultNumbersFile();
 };
 
 // The names "COM1", "COM2", ... of the machine's serial ports. Explicit entries come first: those
 // of the environment variable TELMO_SERIAL_PORTS ("COM3=/dev/pts/7;COM5=/dev/ttyUSB1") and those
-// a caller adds. The machine's own ports follow, numbered the way Wine numbers them so that both
-// agree on a port's name: /dev/ttyS0.. (only ports whose sysfs type is not 0, i.e. real UARTs),
-// then /dev/ttyUSB0.., then /dev/ttyACM0.., each taking the next COM number still free.
+// a caller adds. The machine's own ports (/dev/ttyS* with a real UART, /dev/ttyUSB*,
+// /dev/ttyACM*) keep the number they were first given, kept in the numbers file under the
+// device's identity, across hot-plugging and reboots; a device seen for the first time gets the
+// lowest number that neither an explicit entry nor a device of the file holds, so an unplugged
+// device keeps its number and no other device takes it.
 class SerialPortMap
 {
 public:
@@ -42,12 +62,13 @@ public:
     // environment variable outranks what callers add. False when the entry was not taken.
     bool AddPort(int comNumber, const std::filesystem::path& device);
 
-    // Every port, explicit and found on the machine, in COM number order. The machine is
-    // looked at anew on each call, so a device plugged in meanwhile is seen.
+    // Every port present, explicit and found on the machine, in COM number order. The machine is
+    // looked at anew on each call, so a device plugged in meanwhile is seen and numbered.
     std::vector<SerialPort> Ports() const;
 
     std::optional<std::filesystem::path> DeviceFor(int comNumber) const;
     std::optional<int> ComNumberFor(const std::filesystem::path& device) const;
+    const SerialPortRoots& Roots() const { return m_roots; }
 
     // "COM3" (any letter case) -> 3; nothing for other text or numbers below 1.
     static std::optional<int> ParseComName(std::string_view name);
@@ -56,9 +77,16 @@ public:
 private:
     void AddEntriesFromEnvironment();
     std::vector<SerialPort> MachinePorts() const;
+    // Gives each machine port its kept number or a new one, and keeps the new ones.
+    void NumberMachinePorts(std::vector<SerialPort>& ports, const std::set<int>& reserved) const;
 
     SerialPortRoots m_roots;
     std::vector<SerialPort> m_explicit;
 };
+
+// The numbers file: "COMn=identity" lines, numbers and identities each used once.
+using KeptNumbers = std::map<int, std::string>;
+KeptNumbers ReadKeptNumbers(const std::filesystem::path& file);
+std::string FormatKeptNumbers(const KeptNumbers& numbers);
 
 } // namespace platform

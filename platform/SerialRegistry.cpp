@@ -1,10 +1,8 @@
 #include "SerialRegistry.h"
 
 #include <array>
-#include <fstream>
+#include <map>
 #include <set>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
 
 namespace fs = std::filesystem;
 
@@ -40,36 +38,6 @@ std::string TextOf(const RegistryValue& value)
     return value.data.substr(0, value.data.find('\0'));
 }
 
-std::string Trimmed(std::string text)
-{
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
-        text.pop_back();
-    return text;
-}
-
-std::string ReadFirstLine(const fs::path& file)
-{
-    std::ifstream in(file);
-    std::string line;
-    std::getline(in, line);
-    return Trimmed(line);
-}
-
-// "major:minor" of the port's character device: from sysfs where the kernel lists the port,
-// else from the device file itself.
-std::string DeviceNumber(const SerialPort& port, const fs::path& sysfs)
-{
-    fs::path folder =
-        port.sysfsPath.empty() ? sysfs / "class" / "tty" / port.deviceName : port.sysfsPath;
-    std::string number = ReadFirstLine(folder / "dev");
-    if (!number.empty())
-        return number;
-    struct stat status = {};
-    if (::stat(port.device.c_str(), &status) != 0 || !S_ISCHR(status.st_mode))
-        return {};
-    return std::to_string(major(status.st_rdev)) + ":" + std::to_string(minor(status.st_rdev));
-}
-
 std::string FormatSlot(int slot)
 {
     std::string number = std::to_string(slot);
@@ -89,28 +57,31 @@ void AddSerialCommEntries(const RegistryKeyNode& localMachine, SerialPortMap& ma
     }
 }
 
-std::string SerialPortModel(const SerialPort& port, const SerialDeviceInfo& info)
+std::vector<std::string> ModemNames(const std::vector<SerialPort>& ports)
 {
-    std::string number = DeviceNumber(port, info.sysfs);
-    std::string fromDatabase;
-    std::string model;
-    if (!number.empty()) {
-        std::ifstream in(info.udevData / ("c" + number));
-        for (std::string line; std::getline(in, line);) {
-            line = Trimmed(line);
-            if (line.starts_with("E:ID_MODEL_FROM_DATABASE="))
-                fromDatabase = line.substr(25);
-            else if (line.starts_with("E:ID_MODEL="))
-                model = line.substr(11);
+    std::vector<std::string> names;
+    for (const SerialPort& port : ports)
+        names.push_back(port.model.empty() ? port.deviceName : port.model);
+
+    auto tellApart = [&](auto&& suffix) {
+        std::map<std::string, int, RegistryNameLess> uses;
+        for (const std::string& name : names)
+            ++uses[name];
+        for (std::size_t at = 0; at < names.size(); ++at) {
+            if (uses[names[at]] > 1)
+                names[at] += suffix(ports[at]);
         }
-    }
-    if (!fromDatabase.empty())
-        return fromDatabase;
-    return model.empty() ? port.deviceName : model;
+    };
+    tellApart([](const SerialPort& port) {
+        return port.interfaceNumber.empty() ? std::string()
+                                            : " (interface " + port.interfaceNumber + ")";
+    });
+    tellApart(
+        [](const SerialPort& port) { return " on " + SerialPortMap::ComName(port.comNumber); });
+    return names;
 }
 
-void AddSerialPortKeys(RegistryKeyNode& localMachine, const std::vector<SerialPort>& ports,
-                       const SerialDeviceInfo& info)
+void AddSerialPortKeys(RegistryKeyNode& localMachine, const std::vector<SerialPort>& ports)
 {
     if (ports.empty())
         return;
@@ -129,15 +100,17 @@ void AddSerialPortKeys(RegistryKeyNode& localMachine, const std::vector<SerialPo
             attached.insert(TextOf(attachedTo->second));
     }
 
+    std::vector<std::string> names = ModemNames(ports);
     int nextSlot = 0;
-    for (const SerialPort& port : ports) {
+    for (std::size_t at = 0; at < ports.size(); ++at) {
+        const SerialPort& port = ports[at];
         std::string comName = SerialPortMap::ComName(port.comNumber);
         if (attached.contains(comName))
             continue;
         while (modemClass.subKeys.contains(FormatSlot(nextSlot)))
             ++nextSlot;
         RegistryKeyNode& slot = WritableSubKey(modemClass, FormatSlot(nextSlot));
-        slot.values.emplace("Model", MakeStringValue(SerialPortModel(port, info)));
+        slot.values.emplace("Model", MakeStringValue(names[at]));
         slot.values.emplace("AttachedTo", MakeStringValue(comName));
         RegistryKeyNode& settings = WritableSubKey(slot, "Settings");
         for (const Fragment& fragment : kHayesSettings)

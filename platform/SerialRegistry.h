@@ -17,24 +17,16 @@ constexpr const char* kModemClassPath =
 // "COMn") in the map, as explicit entries.
 void AddSerialCommEntries(const RegistryKeyNode& localMachine, SerialPortMap& map);
 
-// What is known of the machine's serial ports beyond their names.
-struct SerialDeviceInfo
-{
-    std::filesystem::path sysfs = "/sys";
-    std::filesystem::path udevData = "/run/udev/data";
-};
-
-// The model name of a port: udev's ID_MODEL_FROM_DATABASE or ID_MODEL from its file in the udev
-// data folder, else the device's own name. A port named explicitly is looked up under its device
-// name in sysfs, or by its device number.
-std::string SerialPortModel(const SerialPort& port, const SerialDeviceInfo& info);
+// The name of each port's modem slot: udev's model, else the device's name. Ports that would
+// share a name, as the ports of one multi-port USB modem do, are told apart by their USB
+// interface number ("Sierra Modem (interface 03)"), and twins beyond that by their COM name.
+std::vector<std::string> ModemNames(const std::vector<SerialPort>& ports);
 
 // Describes the ports in the tree as the original platform would after installing a generic
 // Hayes modem on each: a value "device path" = "COMn" in SERIALCOMM, and a modem slot (the next
 // free "0000", "0001", ... of the modem class) with "Model", "AttachedTo" and a "Settings" key of
 // command fragments. What the tree already holds wins: a SERIALCOMM value is kept, a slot number
 // in use is passed over, and a port that a slot is already attached to gets no slot of its own.
-void AddSerialPortKeys(RegistryKeyNode& localMachine, const std::vector<SerialPort>& ports,
-                       const SerialDeviceInfo& info);
+void AddSerialPortKeys(RegistryKeyNode& localMachine, const std::vector<SerialPort>& ports);
 
 } // namespace platform

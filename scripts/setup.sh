@@ -9,6 +9,7 @@ TELMO_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth trayer twm xdotool xclip imagemagick x11-utils
     clang libclang-rt-14-dev
+    dbus-daemon python3-dbusmock
 )
 
 telmo_install_missing_packages() {

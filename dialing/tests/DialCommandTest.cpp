@@ -17,8 +17,11 @@ TEST(DialCommandTest, PrintableCharactersGoToTheModemUnchanged)
     EXPECT_EQ(BuildDialCommand("9", "\xe9\x7f"), "atm1\r\natdt9,\xe9\x7f;\r\n");
 }
 
-TEST(DialCommandTest, ControlCharactersCannotSlipInCommandsOfTheirOwn)
+TEST(DialCommandTest, ControlCharactersAndSemicolonsCannotSlipInCommandsOfTheirOwn)
 {
+    EXPECT_EQ(BuildDialCommand("", "5551234;&W"), "atm1\r\natdt5551234&W;\r\n");
+    EXPECT_EQ(BuildDialCommand("9;&F", ";1;"), "atm1\r\natdt9&F,1;\r\n");
+    EXPECT_EQ(BuildDialCommand(";", "1"), "atm1\r\natdt1;\r\n");
     EXPECT_EQ(BuildDialCommand("9\r\nath", "555\r\nat&f\n1234\t"),
               "atm1\r\natdt9ath,555at&f1234;\r\n");
     EXPECT_EQ(BuildDialCommand("", std::string("555\0"

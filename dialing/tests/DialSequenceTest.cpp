@@ -4,12 +4,17 @@
 #include "PseudoTerminal.h"
 #include "SerialLine.h"
 #include "TelephonyRequest.h"
+#include "support/FakeSerialDevices.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
 
 #include <fcntl.h>
+#include <gmock/gmock.h>
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using platform::MessageBoxRequest;
@@ -22,6 +27,8 @@ namespace {
 constexpr const char* kDialingText = "Click OK when call is answered or to stop dialing.";
 constexpr const char* kModemInUseText = "Modem not responding or in use. Check settings now?";
 constexpr const char* kNotConfiguredText = "Modem was not configured. Configure modem now?";
+// How long the master side waits for one more byte before it takes what came as all of it.
+constexpr std::chrono::milliseconds kQuiet{300};
 
 // What happened to the fake lines of one test.
 struct LineLog
@@ -56,6 +63,35 @@ public:
 
 private:
     LineLog& m_log;
+};
+
+// What ModemManager was asked, and how it answers.
+struct ManagerLog
+{
+    platform::ModemManager::Hold hold = platform::ModemManager::Hold::None;
+    std::optional<std::string> callFailure;
+    std::vector<std::string> calls;
+};
+
+class FakeModemManager : public platform::ModemManager
+{
+public:
+    explicit FakeModemManager(ManagerLog& log) : m_log(log) {}
+    Hold Holds(const std::filesystem::path& device) override
+    {
+        m_log.calls.push_back("Holds " + device.string());
+        return m_log.hold;
+    }
+    std::optional<std::string> StartCall(const std::filesystem::path& device,
+                                         const std::string& number) override
+    {
+        m_log.calls.push_back("StartCall " + device.string() + " " + number);
+        return m_log.callFailure;
+    }
+    void HangUp() override { m_log.calls.push_back("HangUp"); }
+
+private:
+    ManagerLog& m_log;
 };
 
 void ExpectBox(const MessageBoxRequest& shown, const char* text, const char* caption,
@@ -94,6 +130,12 @@ protected:
         };
         services.makeLine = [this] { return std::make_unique<FakeLine>(m_lines); };
         services.requestMakeCall = RequestMakeCall;
+        services.portDevice = [](int port) -> std::optional<std::filesystem::path> {
+            if (port == 3)
+                return "/dev/ttyUSB2";
+            return std::nullopt;
+        };
+        services.modemManager = [this] { return std::make_unique<FakeModemManager>(m_manager); };
         return services;
     }
 
@@ -105,6 +147,7 @@ protected:
     }
 
     LineLog m_lines;
+    ManagerLog m_manager;
     std::vector<MessageBoxRequest> m_shown;
     MessageResult m_answer = MessageResult::No;
     std::function<void()> m_whileShown;
@@ -172,6 +215,86 @@ TEST_F(DialSequenceTest, PortThatWillNotOpenOffersTheSettings)
     EXPECT_EQ(m_lines.destroyed, 2);
 }
 
+TEST_F(DialSequenceTest, APortThisUserMayNotOpenIsSaidSoWithTheWayToAccess)
+{
+    PseudoTerminal modem;
+    ASSERT_EQ(chmod(modem.SlavePath().c_str(), 0), 0);
+    int channel[2];
+    ASSERT_EQ(pipe(channel), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(channel[0]);
+        // Root opens any file whatever its mode, so the dial runs as nobody.
+        constexpr id_t kNobody = 65534;
+        if (geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0))
+            _exit(2);
+        DialServices services = ModemServices({0, 3, ""}, modem);
+        services.showMessage = [&](const MessageBoxRequest& request) {
+            std::string shown = request.caption + "|" + request.text;
+            _exit(write(channel[1], shown.data(), shown.size()) ==
+                          static_cast<ssize_t>(shown.size())
+                      ? 0
+                      : 3);
+            return MessageResult::No;
+        };
+        RunDialSequence(services, "Ann", "5551234");
+        _exit(4);
+    }
+    close(channel[1]);
+    std::string shown;
+    char buffer[512];
+    for (ssize_t got; (got = read(channel[0], buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, static_cast<std::size_t>(got));
+    close(channel[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0) << "2: no way to drop root, 4: no box was shown";
+    EXPECT_THAT(shown, testing::StartsWith("Error|You may not use the modem's port " +
+                                           modem.SlavePath() + "."));
+    EXPECT_THAT(shown, testing::HasSubstr(" dialout)"));
+}
+
+TEST_F(DialSequenceTest, AModemThatModemManagerManagesIsLeftToIt)
+{
+    using Hold = platform::ModemManager::Hold;
+    const std::string holds = "Holds /dev/ttyUSB2", call = "StartCall /dev/ttyUSB2 9,5551234";
+    const struct
+    {
+        const char* what;
+        Hold hold;
+        std::optional<std::string> callFailure;
+        std::vector<std::string> events; // ModemManager's calls and the boxes, in order
+    } cases[] = {
+        {"not managed", Hold::None, {}, {holds, "Dialing..."}},
+        {"managed, no voice",
+         Hold::WithoutVoice,
+         {},
+         {holds, "Error: ModemManager manages the modem on /dev/ttyUSB2 and offers no voice "
+                 "calls on it, so Telmo leaves its port alone. Check settings now?"}},
+        {"managed with voice", Hold::WithVoice, {}, {holds, call, "Dialing...", "HangUp"}},
+        {"a call ModemManager cannot place",
+         Hold::WithVoice,
+         "No network",
+         {holds, call, "Error: ModemManager could not place the call: No network"}},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        m_manager = {row.hold, row.callFailure, {}};
+        m_lines = {};
+        m_whileShown = [&] {
+            const MessageBoxRequest& box = m_shown.back();
+            m_manager.calls.push_back(box.caption == "Error" ? "Error: " + box.text : box.caption);
+        };
+        RunDialSequence(Services({0, 3, "9;"}), "Ann", "5551234");
+        EXPECT_EQ(m_manager.calls, row.events);
+        // The port is written to only where ModemManager leaves the modem alone.
+        EXPECT_EQ(m_lines.written.empty(), row.hold != Hold::None);
+    }
+}
+
 TEST_F(DialSequenceTest, LineIsReleasedEvenWhenTheBoxFails)
 {
     m_whileShown = [] { throw std::runtime_error("no display"); };
@@ -205,6 +328,27 @@ TEST_F(DialSequenceTest, ModemGetsTheCommandWhileTheDialingBoxIsUp)
     EXPECT_EQ(RunDialSequence(ModemServices({0, 3, ""}, modem), "Ann", "5551234"),
               DialOutcome::CardStaysOpen);
     EXPECT_EQ(received, "atm1\r\natdt5551234;\r\n");
+}
+
+TEST_F(DialSequenceTest, SemicolonsInPrefixOrNumberNeverReachTheModem)
+{
+    const struct
+    {
+        const char* dialOut;
+        const char* number;
+        std::string expected;
+    } cases[] = {
+        {"", "5551234;&W", "atm1\r\natdt5551234&W;\r\n"},
+        {"9;&W0", "5551234", "atm1\r\natdt9&W0,5551234;\r\n"},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.number);
+        PseudoTerminal modem;
+        std::string received;
+        m_whileShown = [&] { received = modem.Read(row.expected.size() + 1, kQuiet); };
+        RunDialSequence(ModemServices({0, 3, row.dialOut}, modem), "Ann", row.number);
+        EXPECT_EQ(received, row.expected);
+    }
 }
 
 TEST_F(DialSequenceTest, StalledModemStillGetsTheDialingBox)
@@ -243,9 +387,11 @@ TEST(DialSettingsTest, ReadsTheModemSectionWithItsDefaults)
 TEST_F(DialSequenceTest, SystemServicesDialTheModemNamedInTelmoIni)
 {
     PseudoTerminal modem;
+    testsupport::TempFolder folder;
+    testsupport::FakeSerialDevices machine(folder / "machine");
+    platform::ScopedRegistrySources sources(machine.Sources({}));
     testsupport::ScopedEnvironment ports(platform::SerialPortMap::kEnvironmentVariable,
                                          "COM4=" + modem.SlavePath());
-    testsupport::TempFolder folder;
     testsupport::WriteFile(folder / "telmo.ini", "[Modem]\nExtDialer=0\nPort=4\nDialOut=9\n");
     std::string received;
     auto showMessage = [&](const MessageBoxRequest& request) {

@@ -266,3 +266,23 @@ TEST_F(ModemRegistryTest, TheMachinesSerialPortsAreInstalledModems)
     EXPECT_EQ(m_modems.BuildInitString("USB Modem", -1), "ATS7=60S30=0\\N3%C1&K3B0X4<cr>");
     EXPECT_EQ(m_modems.BuildInitString("USB Modem", 2), "ATS7=60S30=0L2M1\\N3%C1&K3B0X4<cr>");
 }
+
+TEST_F(ModemRegistryTest, EachPortOfAMultiPortModemIsChosenAndFoundAgainByItsName)
+{
+    // The modem's AT port is its third; its ports are numbered after the adapter on COM1.
+    m_registry.Machine().AddUsb("ttyUSB0", "188:0", "Adapter", "B");
+    for (int port = 1; port <= 3; ++port)
+        m_registry.Machine().AddUsb("ttyUSB" + std::to_string(port), "188:" + std::to_string(port),
+                                    "EM7455", "1234", "0" + std::to_string(port - 1));
+    FakeModemList list;
+    m_modems.FillModemList(list);
+    EXPECT_THAT(list.items, ElementsAre("Adapter", "EM7455 (interface 00)", "EM7455 (interface 01)",
+                                        "EM7455 (interface 02)"));
+    platform::SerialPortMap ports = platform::RegistrySerialPortMap();
+    for (int at = 1; at <= 3; ++at) {
+        SCOPED_TRACE(list.items[at]);
+        int port = m_modems.GetPortByName(list.items[at]);
+        EXPECT_EQ(ports.DeviceFor(port),
+                  m_registry.Machine().Device("ttyUSB" + std::to_string(at)));
+    }
+}

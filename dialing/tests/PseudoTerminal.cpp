@@ -23,10 +23,11 @@ PseudoTerminal::~PseudoTerminal()
     CloseMaster();
 }
 
-platform::SerialPortMap PseudoTerminal::PortMap(int comNumber) const
+platform::SerialPortMap PseudoTerminal::PortMap(int comNumber, std::filesystem::path locks) const
 {
     std::filesystem::path nowhere = "/nonexistent-telmo-test-root";
-    platform::SerialPortMap map({nowhere, nowhere});
+    platform::SerialPortMap map(
+        {nowhere, nowhere, nowhere, {}, locks.empty() ? nowhere : std::move(locks)});
     map.AddPort(comNumber, m_slavePath);
     return map;
 }

@@ -17,8 +17,9 @@ public:
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
     const std::string& SlavePath() const { return m_slavePath; }
-    // A port map that names the slave COMn and knows no other port.
-    platform::SerialPortMap PortMap(int comNumber) const;
+    // A port map that names the slave COMn and knows no other port; UUCP locks are kept in the
+    // given folder, by default in none.
+    platform::SerialPortMap PortMap(int comNumber, std::filesystem::path locks = {}) const;
 
     // Reads until `count` bytes arrived or nothing more came for `quiet`.
     std::string Read(std::size_t count,

@@ -1,11 +1,14 @@
 #include "SerialLine.h"
 
 #include "PseudoTerminal.h"
+#include "support/TempFolder.h"
 
 #include <chrono>
 #include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/file.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -180,4 +183,59 @@ TEST(SerialLineTest, ModemGoneDuringAWriteEndsIt)
     // The vanished device refuses every further byte, and closing does not wait on it.
     EXPECT_FALSE(line.WriteByte('a'));
     EXPECT_TRUE(line.Close());
+}
+
+namespace {
+
+// A process id that belonged to a process that has ended.
+pid_t EndedProcess()
+{
+    pid_t child = fork();
+    if (child == 0)
+        _exit(0);
+    waitpid(child, nullptr, 0);
+    return child;
+}
+
+std::string ReadText(const std::filesystem::path& file)
+{
+    std::ifstream in(file);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+TEST(SerialLineTest, UucpLockFilesAreHonouredTakenOverWhenStaleAndOwnedWhileOpen)
+{
+    char ownLock[16];
+    std::snprintf(ownLock, sizeof ownLock, "%10d\n", static_cast<int>(getpid()));
+    const struct
+    {
+        const char* what;
+        std::optional<std::string> lockBefore;
+        bool opens;
+    } cases[] = {
+        {"no lock", std::nullopt, true},
+        {"a live process's lock", std::to_string(getppid()) + "\n", false},
+        {"a lock of a process that ended", "  " + std::to_string(EndedProcess()) + "\n", true},
+        {"a lock without a process id", "garbage", true},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        PseudoTerminal modem;
+        testsupport::TempFolder locks;
+        std::filesystem::path lockFile =
+            platform::UucpLock::LockFileFor(locks.path(), modem.SlavePath());
+        EXPECT_EQ(lockFile.filename().string(),
+                  "LCK..pts_" + std::filesystem::path(modem.SlavePath()).filename().string());
+        if (row.lockBefore)
+            testsupport::WriteFile(lockFile, *row.lockBefore);
+        {
+            CSerialLine line(modem.PortMap(kPort, locks.path()));
+            EXPECT_EQ(line.Open(kPort, 9600), row.opens);
+            EXPECT_EQ(ReadText(lockFile), row.opens ? ownLock : *row.lockBefore);
+            EXPECT_TRUE(line.Close());
+        }
+        EXPECT_EQ(std::filesystem::exists(lockFile), !row.opens);
+    }
 }

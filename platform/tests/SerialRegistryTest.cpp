@@ -138,22 +138,42 @@ TEST_F(SerialRegistryTest, APortPluggedInIsSeenByTheNextOpen)
     m_machine.Add("ttyUSB1", "", "188:1");
     EXPECT_EQ(Slots().size(), 3u);
     RegCloseKey(held);
-    // The USB series comes before the ACM series, so the modem on ttyACM0 moves up to COM4.
+    // The modem on ttyACM0 keeps COM3; the new adapter gets the next free number.
     EXPECT_THAT(Slots(), ElementsAre(Pair("ttyS0", "COM1"), Pair("CP210x UART Bridge", "COM2"),
-                                     Pair("ttyUSB1", "COM3"), Pair("Conexant_USB_Modem", "COM4")));
+                                     Pair("Conexant_USB_Modem", "COM3"), Pair("ttyUSB1", "COM4")));
 }
 
-TEST(SerialPortModelTest, FallsBackToTheDeviceName)
+TEST_F(SerialRegistryTest, PortsOfOneModemAndTwinModemsGetNamesOfTheirOwn)
+{
+    // A modem with three ports, and two adapters of one kind without serial numbers.
+    m_machine.Remove("ttyUSB0");
+    m_machine.Remove("ttyACM0");
+    for (int port = 0; port < 3; ++port)
+        m_machine.AddUsb("ttyUSB" + std::to_string(port), "188:" + std::to_string(port), "EM7455",
+                         "1234", "0" + std::to_string(port));
+    m_machine.AddUsb("ttyUSB3", "188:3", "USB-Serial", "");
+    m_machine.AddUsb("ttyUSB4", "188:4", "USB-Serial", "");
+    EXPECT_THAT(Slots(), ElementsAre(Pair("ttyS0", "COM1"), Pair("EM7455 (interface 00)", "COM2"),
+                                     Pair("EM7455 (interface 01)", "COM3"),
+                                     Pair("EM7455 (interface 02)", "COM4"),
+                                     Pair("USB-Serial (interface 00) on COM5", "COM5"),
+                                     Pair("USB-Serial (interface 00) on COM6", "COM6")));
+}
+
+TEST(SerialPortModelTest, AnExplicitPortIsFoundInUdevByItsDeviceNumber)
 {
     testsupport::TempFolder folder;
-    SerialDeviceInfo info{folder / "sys", folder / "udev"};
-    // /dev/null is a character device (1:3); udev's data for it names no model.
-    fs::create_directories(folder / "udev");
-    testsupport::WriteFile(folder / "udev" / "c1:3", "E:ID_BUS=none\n");
-    SerialPort explicitPort{3, "/dev/null", "null", {}};
-    EXPECT_EQ(SerialPortModel(explicitPort, info), "null");
-    testsupport::WriteFile(folder / "udev" / "c1:3", "E:ID_MODEL=Null_Modem\n");
-    EXPECT_EQ(SerialPortModel(explicitPort, info), "Null_Modem");
-    SerialPort noNumber{1, folder / "ttyS0", "ttyS0", folder / "sys" / "class" / "tty" / "ttyS0"};
-    EXPECT_EQ(SerialPortModel(noNumber, info), "ttyS0");
+    testsupport::FakeSerialDevices machine(folder.path());
+    // /dev/null is a character device (1:3).
+    SerialPortMap map(machine.Roots());
+    map.AddPort(3, "/dev/null");
+    const std::pair<const char*, const char*> cases[] = {
+        {"E:ID_BUS=none\n", "null"},
+        {"E:ID_MODEL=Null_Modem\n", "Null_Modem"},
+        {"E:ID_MODEL=Null_Modem\nE:ID_MODEL_FROM_DATABASE=Null Modem Inc.\n", "Null Modem Inc."},
+    };
+    for (const auto& [lines, name] : cases) {
+        testsupport::WriteFile(folder / "udev" / "c1:3", lines);
+        EXPECT_THAT(ModemNames(map.Ports()), ElementsAre(name)) << lines;
+    }
 }

@@ -9,8 +9,9 @@
 
 namespace testsupport {
 
-// A machine's serial ports for the registry to find: a fake /sys, /dev and udev data folder
-// below one folder, and no ports named through the environment. Empty until ports are added.
+// A machine's serial ports for the registry to find: a fake /sys, /dev, udev data folder, lock
+// folder and numbers file below one folder, and no ports named through the environment. Empty
+// until ports are added.
 class FakeSerialDevices
 {
 public:
@@ -18,6 +19,7 @@ public:
     {
         std::filesystem::create_directories(m_root / "dev");
         std::filesystem::create_directories(m_root / "udev");
+        std::filesystem::create_directories(m_root / "lock");
     }
 
     // A tty with its device node; the sysfs "type" and "dev" files and udev's data file are
@@ -36,15 +38,43 @@ public:
         std::ofstream(Device(name));
     }
 
+    // A USB serial port as udev describes it: its by-id link (serial number and interface) and
+    // model.
+    void AddUsb(const std::string& name, const std::string& deviceNumber, const std::string& model,
+                const std::string& serial, const std::string& interfaceNumber = "00")
+    {
+        Add(name, "", deviceNumber,
+            "S:serial/by-id/usb-" + model + "_" + serial + "-if" + interfaceNumber +
+                "\nE:ID_MODEL=" + model + "\nE:ID_USB_INTERFACE_NUM=" + interfaceNumber + "\n");
+    }
+
+    // Unplugs a port: the kernel's and udev's knowledge of it and its device node go.
+    void Remove(const std::string& name)
+    {
+        std::filesystem::path folder = m_root / "sys" / "class" / "tty" / name;
+        std::string number;
+        std::getline(std::ifstream(folder / "dev"), number);
+        std::filesystem::remove_all(folder);
+        std::filesystem::remove(Device(name));
+        if (!number.empty())
+            std::filesystem::remove(m_root / "udev" / ("c" + number));
+    }
+
     std::filesystem::path Device(const std::string& name) const { return m_root / "dev" / name; }
+    std::filesystem::path NumbersFile() const { return m_root / "config" / "serial-ports"; }
+    std::filesystem::path LockFolder() const { return m_root / "lock"; }
+
+    platform::SerialPortRoots Roots() const
+    {
+        return {m_root / "sys", m_root / "dev", m_root / "udev", NumbersFile(), LockFolder()};
+    }
 
     // Registry sources made of the given files and these ports.
     platform::RegistrySources Sources(std::vector<std::filesystem::path> regFiles) const
     {
         platform::RegistrySources sources;
         sources.regFiles = std::move(regFiles);
-        sources.serialPorts = {m_root / "sys", m_root / "dev"};
-        sources.udevData = m_root / "udev";
+        sources.serialPorts = Roots();
         return sources;
     }
 
