@@ -10,6 +10,7 @@ TELMO_PACKAGES=(
     libxcb1-dev
     xvfb xauth trayer twm xdotool xclip imagemagick x11-utils dbus
     haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils xfce4-panel
+    weston xwayland qt6-wayland
     clang libclang-rt-14-dev
 )
 

@@ -24,6 +24,8 @@ desktop_package_of() {
     status-notifier-watcher) echo haskell-status-notifier-item-utils ;;
     gtk-sni-tray-standalone) echo haskell-gtk-sni-tray-utils ;;
     dbus-send | dbus-run-session | dbus-update-activation-environment) echo dbus ;;
+    weston-screenshooter) echo weston ;;
+    Xwayland) echo xwayland ;;
     *) echo "$1" ;;
     esac
 }
@@ -49,6 +51,21 @@ desktop_cleanup() {
     rm -rf "$work" "$runtime"
 }
 
+# desktop_scratch <output folder>: an empty output folder, a scratch folder and a private lock
+# folder, all removed or left as desktop_start leaves them; for tests that bring their own screen.
+desktop_scratch() {
+    out=$1
+    rm -rf "$out"
+    mkdir -p "$out"
+    work=$(mktemp -d)
+    runtime=$(mktemp -d)
+    chmod 700 "$runtime"
+    export XDG_RUNTIME_DIR=$runtime
+    pids=()
+    failures=0
+    trap desktop_cleanup EXIT
+}
+
 # The tools the notification area $tray_host needs.
 desktop_tray_tools() {
     case $tray_host in
@@ -62,16 +79,7 @@ desktop_tray_tools() {
 # with its own display and its own lock folder. Beside trayer there is no session bus, so Qt
 # uses the XEmbed protocol that trayer speaks; the other areas keep the test's private bus.
 desktop_start() {
-    out=$1
-    rm -rf "$out"
-    mkdir -p "$out"
-    work=$(mktemp -d)
-    runtime=$(mktemp -d)
-    chmod 700 "$runtime"
-    pids=()
-    failures=0
-    trap desktop_cleanup EXIT
-
+    desktop_scratch "$1"
     exec 3>"$work/display"
     Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
     pids+=($!)
@@ -82,7 +90,6 @@ desktop_start() {
     fi
     DISPLAY=":$(cat "$work/display")"
     export DISPLAY
-    export XDG_RUNTIME_DIR=$runtime
     export QT_QPA_PLATFORM=xcb
     unset WAYLAND_DISPLAY XDG_SESSION_TYPE TELMO_QT_PLATFORM
     [ "$tray_host" = trayer ] && unset DBUS_SESSION_BUS_ADDRESS
@@ -220,6 +227,7 @@ icon_colour='#2F6FDB'
 colour_at() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}'; }
 # How many icons the watcher holds.
 registered_icons() { watcher_property RegisteredStatusNotifierItems | grep -c '^ *string "'; }
+icons_registered() { [ "$(registered_icons)" = "$1" ]; }
 
 # start_telmo <executable> <working folder>: telmo_pid is its process.
 start_telmo() {
@@ -278,6 +286,9 @@ menu_geometries() {
         echo
     done | sed 's/^Window [0-9]*//'
 }
+# menus_shown <test operator> <count>: compares the number of open menus, e.g. menus_shown -ge 1;
+# a fresh count on every call, as wait_until needs.
+menus_shown() { test "$(menus_open)" "$1" "$2"; }
 menus_open() { menu_geometries | grep -c .; }
 no_menus_open() { [ "$(menus_open)" = 0 ]; }
 process_ended() { [ -n "$1" ] && ! kill -0 "$1" 2>/dev/null; }

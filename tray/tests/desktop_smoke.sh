@@ -89,10 +89,10 @@ fi
 
 # Left click: the phone book. Office (second), its Work number (second item) opens the card.
 click_icon 1
-wait_until 30 test "$(menus_open)" -ge 1 && pass "a left click opened the entry menu" ||
+wait_until 30 menus_shown -ge 1 && pass "a left click opened the entry menu" ||
     fail "no entry menu after a left click"
 xdotool key Down Down Right
-wait_until 30 test "$(menus_open)" = 2 || fail "the entry's submenu did not open"
+wait_until 30 menus_shown -eq 2 || fail "the entry's submenu did not open"
 shot 02-entry-menu
 xdotool key Down Return
 wait_until 50 visible_window '^Office$' && pass "the number card opened for Office" ||
@@ -122,7 +122,7 @@ kill -0 "$telmo_pid" && pass "telmo runs on after the editor closed" || fail "te
 
 # Right click: the command menu, once, whoever shows it: New Entry is its first command.
 click_icon 3
-wait_until 30 test "$(menus_open)" -ge 1 && pass "a right click opened the command menu" ||
+wait_until 30 menus_shown -ge 1 && pass "a right click opened the command menu" ||
     fail "no command menu after a right click"
 # Long enough for a second menu, were one coming, to be on screen.
 sleep 0.5
@@ -159,7 +159,7 @@ wait_until 30 no_menus_open || fail "the menus did not close"
 
 # Exit: the process ends and the icon goes with it.
 click_icon 3
-wait_until 30 test "$(menus_open)" = 1 || fail "no command menu for Exit"
+wait_until 30 menus_shown -eq 1 || fail "no command menu for Exit"
 xdotool key Down Down Down Down Down Down Down Return
 wait_until 100 process_ended "$telmo_pid" && pass "Exit ended telmo" || fail "telmo still runs"
 wait_until 30 icon_gone && pass "the icon left with it" || fail "the icon stayed after Exit"
@@ -177,11 +177,11 @@ wait_until 150 icon_shown && pass "the icon appeared with a late notification ar
 shot 09-late-notification-area
 both_clicks_work() {
     click_icon 1
-    wait_until 30 test "$(menus_open)" = 1 || return 1
+    wait_until 30 menus_shown -eq 1 || return 1
     xdotool key Escape
     wait_until 30 no_menus_open || return 1
     click_icon 3
-    wait_until 30 test "$(menus_open)" = 1 || return 1
+    wait_until 30 menus_shown -eq 1 || return 1
     xdotool key Escape
     wait_until 30 no_menus_open
 }
