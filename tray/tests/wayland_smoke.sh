@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Telmo in a Wayland session: weston's headless backend with XWayland, status-notifier-watcher
 # and gtk-sni-tray-standalone as the notification area. The host's clicks are sent as the host
-# sends them, over D-Bus (Activate for the left button, the exported menu's "clicked" event for
-# New Entry). It checks that telmo runs through XWayland by default, that the phone book menu
+# sends them, over D-Bus (Activate for the left button, ContextMenu as hosts that do not draw
+# the exported menu send it, the exported menu's "clicked" event for New Entry). It checks that telmo runs through XWayland by default, that the phone book menu
 # opens once at the pointer as a popup, and that New Entry opens the editor on the screen. weston's screenshots of each step go to the output folder; look at them.
 #
 # Usage: wayland_smoke.sh <telmo executable> <output folder>
@@ -58,6 +58,18 @@ menu_geometries | tee "$out/menu-geometry.txt"
 xdotool key Escape
 wait_until 30 no_menus_open || fail "the menu did not close"
 
+# A host that leaves the command menu to the program calls ContextMenu: one menu, telmo's
+# command menu (seven commands, far taller than the one-entry phone book).
+dbus-send --session --print-reply --dest="$item" /StatusNotifierItem \
+    org.kde.StatusNotifierItem.ContextMenu int32:780 int32:15 >/dev/null
+wait_until 50 menus_shown -eq 1 && pass "ContextMenu opened one menu" ||
+    fail "$(menus_open) menus after ContextMenu"
+wshot 02-context-menu
+height=$(menu_geometries | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p' | head -1)
+[ "${height:-0}" -gt 100 ] && pass "it is the command menu" || fail "a menu $height pixels tall"
+xdotool key Escape
+wait_until 30 no_menus_open || fail "the command menu did not close"
+
 # New Entry from the exported menu, as the host clicks it: the editor opens whole on the screen.
 # weston places the windows of X programs itself (Qt asks for the middle, other compositors
 # keep that), so the place is written down, not checked.
@@ -67,7 +79,7 @@ new_entry=$(dbus-send --session --print-reply --dest="$item" /MenuBar \
 dbus-send --session --print-reply --dest="$item" /MenuBar com.canonical.dbusmenu.Event \
     int32:"$new_entry" string:clicked variant:int32:0 uint32:0 >/dev/null
 wait_until 50 visible_window '^Telmo$' && pass "New Entry opened the editor" || fail "no editor"
-wshot 02-editor
+wshot 03-editor
 X=0 Y=0 WIDTH=0 HEIGHT=0
 eval "$(xdotool getwindowgeometry --shell "$(window_named '^Telmo$' || echo 0)" 2>/dev/null)"
 echo "editor: ${WIDTH}x${HEIGHT} at $X,$Y" | tee "$out/editor-geometry.txt"
