@@ -7,7 +7,10 @@ TELMO_PACKAGES=(
     cmake g++ ninja-build ccache pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-image-formats-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth trayer twm xdotool xclip imagemagick x11-utils
+    libxcb1-dev
+    xvfb xauth trayer twm xdotool xclip imagemagick x11-utils dbus
+    haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils xfce4-panel
+    weston xwayland qt6-wayland
     clang libclang-rt-14-dev
     dbus-daemon python3-dbusmock
 )

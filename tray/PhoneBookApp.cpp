@@ -2,10 +2,22 @@
 
 #include "MainDlg.h"
 #include "ResourceIds.h"
+#include "SessionPlatform.h"
 #include "Shell.h"
 #include "SingleInstance.h"
 
 #include <QApplication>
+#include <cstdlib>
+
+namespace {
+
+std::string EnvironmentValue(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+} // namespace
 
 int CPhoneBookApp::Run(int argc, char** argv)
 {
@@ -15,9 +27,12 @@ int CPhoneBookApp::Run(int argc, char** argv)
         return 0;
     const std::filesystem::path iniPath = ProfilePath();
 
+    if (const std::string platform = tray::QtPlatformFor(EnvironmentValue); !platform.empty())
+        qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    platform::SystemTrayIconService icons;
+    platform::DesktopTrayHostProbe trayHosts;
+    platform::SystemTrayIconService icons(trayHosts);
     platform::QMenuTracker tracker;
     CMainDlg mainWindow(iniPath, icons, tracker, &CPhoneBookApp::OnCommand);
     mainWindow.OnInitDialog();

@@ -34,7 +34,12 @@ bool CSystemTray::Create(const std::string& tip, const QIcon& icon, unsigned ico
     m_bWindow = true;
     m_service.SetCallback(
         [this](unsigned id, unsigned mouseMessage) { OnIconNotification(id, mouseMessage); });
-    m_nid = platform::NotifyIconData{iconId, icon, tip.substr(0, kMaxTipLength)};
+    m_nid = platform::NotifyIconData{iconId, icon, tip.substr(0, kMaxTipLength), nullptr, m_owner};
+    // Notification areas that show menus themselves show the command menu on a right click;
+    // the others report the click, and OnIconNotification shows it.
+    std::optional<platform::Menu> commands = tray::LoadMenu(tray::kCommandMenu);
+    if (commands && commands->GetSubMenu(0))
+        m_nid.hostMenu = std::make_shared<platform::Menu>(std::move(*commands->GetSubMenu(0)));
     m_bEnabled = m_service.Add(m_nid);
     return m_bEnabled;
 }

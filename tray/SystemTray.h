@@ -7,7 +7,8 @@
 
 // The program's icon in the notification area. It turns the clicks on the icon into popup
 // menus whose commands go to the owner (the main window): a left click shows the entry menu
-// lent by the owner, a right click the command menu.
+// lent by the owner, a right click the command menu. The icon also carries the command menu for
+// notification areas that show an icon's menu themselves; those never report the right click.
 class CSystemTray
 {
 public:

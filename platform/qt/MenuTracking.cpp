@@ -41,19 +41,28 @@ std::unique_ptr<QMenu> CreateQMenu(const Menu& menu)
     return qmenu;
 }
 
+void DeliverCommandsLater(QMenu& menu, MenuTracker::CommandHandler onCommand)
+{
+    for (QAction* action : menu.actions()) {
+        if (action->menu()) {
+            DeliverCommandsLater(*action->menu(), onCommand);
+        } else if (!action->isSeparator()) {
+            const unsigned id = action->data().toUInt();
+            QObject::connect(action, &QAction::triggered, &menu, [onCommand, id] {
+                QMetaObject::invokeMethod(
+                    qApp, [onCommand, id] { onCommand(id); }, Qt::QueuedConnection);
+            });
+        }
+    }
+}
+
 bool QMenuTracker::TrackPopupMenu(const Menu& popup, CommandHandler onCommand)
 {
     if (OpenMenu())
         return false;
     QMenu* menu = CreateQMenu(popup).release();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    // Triggers of submenu items reach the top menu too. The command is delivered after the
-    // menu has closed, as a posted command would be.
-    QObject::connect(menu, &QMenu::triggered, menu, [onCommand](QAction* action) {
-        const unsigned id = action->data().toUInt();
-        QMetaObject::invokeMethod(
-            qApp, [onCommand, id] { onCommand(id); }, Qt::QueuedConnection);
-    });
+    DeliverCommandsLater(*menu, std::move(onCommand));
     m_open = menu;
     menu->popup(QCursor::pos());
     return true;

@@ -40,4 +40,9 @@ private:
 // The QMenu showing a menu model; '&' shows as itself, a tab starts the right-hand column.
 std::unique_ptr<QMenu> CreateQMenu(const Menu& menu);
 
+// Every command item of the QMenu and its submenus, when chosen, hands its id to onCommand from
+// the event loop, once whatever reported the choice has returned: the popup closing, or the
+// D-Bus call of a tray host that showed the menu itself (which must never wait on a dialog).
+void DeliverCommandsLater(QMenu& menu, MenuTracker::CommandHandler onCommand);
+
 } // namespace platform

@@ -56,6 +56,13 @@ TEST_F(SystemTrayTest, CreateAddsTheIconWithItsIdAndTooltip)
     EXPECT_TRUE(m_tray.HasWindow());
     EXPECT_EQ(m_service.calls, Calls{"add 129 Telmo"});
     EXPECT_EQ(m_service.lastAdded.icon.cacheKey(), m_icon.cacheKey());
+    // The command menu travels with the icon for areas that show it themselves.
+    const std::shared_ptr<const platform::Menu>& hostMenu = m_service.lastAdded.hostMenu;
+    ASSERT_NE(hostMenu, nullptr);
+    EXPECT_EQ(hostMenu->GetMenuStringByCommand(32773), "Exit");
+    EXPECT_EQ(hostMenu->GetMenuStringByCommand(32775), "Import Entries");
+    m_service.lastAdded.onHostMenuCommand(32773);
+    EXPECT_EQ(m_commands, std::vector<unsigned>{32773});
 }
 
 TEST_F(SystemTrayTest, HidingTwiceDeletesOnceAndShowingRestoresTheSameIcon)
