@@ -2,6 +2,7 @@
 
 #include "CsvFields.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 namespace {
 
 constexpr std::size_t kBufferSize = 256 * 1024;
+constexpr std::size_t kMinimumBufferSize = 4096;
 
 bool IsUtf16(platform::SourceEncoding encoding)
 {
@@ -41,7 +43,8 @@ bool CsvSource::Open(const std::string& path)
     }
     ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     m_length = static_cast<std::uint64_t>(info.st_size);
-    m_buffer.resize(kBufferSize);
+    // A small file needs no large buffer; a file that grows meanwhile is read in more fills.
+    m_buffer.resize(std::clamp<std::uint64_t>(m_length, kMinimumBufferSize, kBufferSize));
     Fill();
     const platform::DetectedEncoding detected =
         platform::DetectEncoding(std::string_view(m_buffer.data() + m_begin, m_end - m_begin));
