@@ -2,6 +2,7 @@
 
 #include "CsvFields.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -11,6 +12,7 @@
 namespace {
 
 constexpr std::size_t kBufferSize = 256 * 1024;
+constexpr std::size_t kMinimumBufferSize = 4096;
 
 bool IsUtf16(platform::SourceEncoding encoding)
 {
@@ -41,7 +43,8 @@ bool CsvSource::Open(const std::string& path)
     }
     ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     m_length = static_cast<std::uint64_t>(info.st_size);
-    m_buffer.resize(kBufferSize);
+    // A small file needs no large buffer; a file that grows meanwhile is read in more fills.
+    m_buffer.resize(std::clamp<std::uint64_t>(m_length, kMinimumBufferSize, kBufferSize));
     Fill();
     const platform::DetectedEncoding detected =
         platform::DetectEncoding(std::string_view(m_buffer.data() + m_begin, m_end - m_begin));
@@ -62,6 +65,7 @@ void CsvSource::Close()
     m_begin = m_end = 0;
     m_bufferOffset = m_length = 0;
     m_atEnd = false;
+    m_quoting = true;
     m_header.clear();
 }
 
@@ -133,13 +137,14 @@ bool CsvSource::ReadRawLine(std::string& raw, bool& endedWithLineFeed)
     }
 }
 
-bool CsvSource::ReadPhysicalLine(std::string& line)
+bool CsvSource::ReadPhysicalLine(std::string& line, bool& endedWithCrLf)
 {
     bool endedWithLineFeed = false;
     if (!IsUtf16(m_encoding)) {
         if (!ReadRawLine(line, endedWithLineFeed))
             return false;
-        if (endedWithLineFeed && !line.empty() && line.back() == '\r')
+        endedWithCrLf = endedWithLineFeed && !line.empty() && line.back() == '\r';
+        if (endedWithCrLf)
             line.pop_back();
         platform::MakeUtf8(line);
         return true;
@@ -148,27 +153,63 @@ bool CsvSource::ReadPhysicalLine(std::string& line)
         return false;
     const bool bigEndian = m_encoding == platform::SourceEncoding::Utf16BE;
     const std::size_t size = m_raw.size();
-    if (endedWithLineFeed && size >= 2 && m_raw[size - (bigEndian ? 1 : 2)] == '\r' &&
-        m_raw[size - (bigEndian ? 2 : 1)] == '\0')
+    endedWithCrLf = endedWithLineFeed && size >= 2 && m_raw[size - (bigEndian ? 1 : 2)] == '\r' &&
+                    m_raw[size - (bigEndian ? 2 : 1)] == '\0';
+    if (endedWithCrLf)
         m_raw.resize(size - 2);
     line.clear();
     platform::AppendUtf16AsUtf8(m_raw, bigEndian, line);
     return true;
 }
 
+void CsvSource::SeekTo(std::uint64_t position)
+{
+    if (position >= m_bufferOffset && position - m_bufferOffset <= m_end) {
+        m_begin = static_cast<std::size_t>(position - m_bufferOffset);
+        return;
+    }
+    ::lseek(m_fd, static_cast<off_t>(position), SEEK_SET);
+    m_bufferOffset = position;
+    m_begin = m_end = 0;
+    m_atEnd = false;
+}
+
 bool CsvSource::ReadLine(std::string& record)
 {
-    if (m_fd < 0 || !ReadPhysicalLine(record))
+    bool endedWithCrLf = false;
+    if (m_fd < 0 || !ReadPhysicalLine(record, endedWithCrLf))
         return false;
     // Most records hold no quote at all; only quoted fields can carry a record over a line.
     if (std::memchr(record.data(), '"', record.size()) == nullptr)
         return true;
+    if (!m_quoting) {
+        std::erase(record, '"');
+        return true;
+    }
     CsvQuoteTracker quotes;
     quotes.Feed(record);
-    while (quotes.InsideQuotes() && ReadPhysicalLine(m_next)) {
-        record.push_back('\n');
-        record += m_next;
+    if (!quotes.InsideQuotes())
+        return true;
+    // Look for the closing quote before keeping any line after this one: a quote that is never
+    // closed would otherwise make the rest of the file one record, held whole in memory.
+    const std::uint64_t restart = Position();
+    std::uint64_t lines = 0;
+    bool nextEndedWithCrLf = false;
+    while (quotes.InsideQuotes() && ReadPhysicalLine(m_next, nextEndedWithCrLf)) {
         quotes.Feed(m_next);
+        ++lines;
+    }
+    const bool closed = !quotes.InsideQuotes();
+    SeekTo(restart);
+    if (!closed) {
+        m_quoting = false;
+        std::erase(record, '"');
+        return true;
+    }
+    for (; lines > 0 && ReadPhysicalLine(m_next, nextEndedWithCrLf); --lines) {
+        record += endedWithCrLf ? "\r\n" : "\n";
+        record += m_next;
+        endedWithCrLf = nextEndedWithCrLf;
     }
     return true;
 }

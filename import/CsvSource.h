@@ -9,7 +9,10 @@
 // One reading of a CSV source from its start: the header, then the data records one by one,
 // streamed through a fixed buffer so a file of any size is never held whole. Lines end at a
 // line feed; a carriage return before it belongs to the line break, a lone one does not end
-// a line. A record continues over line breaks inside a quoted field. Text arrives as UTF-8.
+// a line. A record continues over line breaks inside a quoted field, which keeps them as the
+// file has them (CR LF or LF). A quote that is still open at the end of the file ends quoting:
+// from its record on, every line is a record and quotes are no more than characters to drop,
+// as in a file without quoting, so no row after a stray quote is lost. Text arrives as UTF-8.
 class CsvSource
 {
 public:
@@ -36,8 +39,9 @@ public:
 private:
     bool Fill();
     bool ReadRawLine(std::string& raw, bool& endedWithLineFeed);
-    bool ReadPhysicalLine(std::string& line);
+    bool ReadPhysicalLine(std::string& line, bool& endedWithCrLf);
     std::size_t FindLineFeed() const;
+    void SeekTo(std::uint64_t position);
 
     int m_fd = -1;
     platform::SourceEncoding m_encoding = platform::SourceEncoding::EightBit;
@@ -47,6 +51,7 @@ private:
     std::uint64_t m_bufferOffset = 0; // file offset of m_buffer[0]
     std::uint64_t m_length = 0;
     bool m_atEnd = false;
+    bool m_quoting = true; // false once a quote was found open at the end of the file
     std::string m_header;
     std::string m_raw;  // a line's bytes before decoding (UTF-16 only)
     std::string m_next; // a further line of a record with a quoted line break

@@ -1,12 +1,17 @@
 #include "ImportWriting.h"
 
 #include "ImportBook.h"
+#include "PhoneBookError.h"
 #include "PhoneEntry.h"
 #include "ProfileFile.h"
 
-int CountExisting(const platform::ProfileFile& file)
+#include <algorithm>
+
+namespace {
+
+// The entries the import counts: all sections up to Count, less those marked deleted with 1.
+int CountExisting(platform::ProfileDocument& document)
 {
-    platform::ProfileDocument document = file.Load();
     const ImportBook book(document);
     const int count = book.GetIniInt("General", "Count", 0);
     int deleted = 0;
@@ -17,6 +22,14 @@ int CountExisting(const platform::ProfileFile& file)
     return count - deleted;
 }
 
+} // namespace
+
+int CountExisting(const platform::ProfileFile& file)
+{
+    platform::ProfileDocument document = file.Load();
+    return CountExisting(document);
+}
+
 bool FitsCapacity(int existing, int selected)
 {
     return existing + selected <= kPhoneBookCapacity;
@@ -25,11 +38,21 @@ bool FitsCapacity(int existing, int selected)
 std::error_code WriteImport(platform::ProfileFile& file, const std::vector<SourceRow>& rows,
                             bool deleteExisting)
 {
-    return file.Update([&](platform::ProfileDocument& document) {
+    bool fits = true;
+    const std::error_code error = file.Update([&](platform::ProfileDocument& document) {
+        const int existing = deleteExisting ? 0 : CountExisting(document);
+        // Any number of rows beyond the capacity is too many; the cap keeps it an int.
+        const auto selected = std::min<std::size_t>(rows.size(), kPhoneBookCapacity + 1);
+        fits = FitsCapacity(existing, static_cast<int>(selected));
+        if (!fits)
+            return;
         ImportBook book(document);
         if (deleteExisting)
             book.DiscardExisting();
         for (const SourceRow& row : rows)
             book.WriteEntry(row.ComposedName(), row.home, row.work, row.cell, row.fax, row.beeper);
     });
+    if (error)
+        return error;
+    return fits ? std::error_code() : PhoneBookError::Full;
 }

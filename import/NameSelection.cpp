@@ -76,25 +76,26 @@ ListedRows ListRows(CsvSource& source, const ColumnChoice& columns)
     return rows;
 }
 
-std::vector<SourceRow> ReadChosenRows(CsvSource& source, const ColumnChoice& columns,
-                                      const std::vector<ListedRow>& chosen,
-                                      const std::function<void(std::uint64_t)>& onLineRead)
+std::optional<std::vector<SourceRow>>
+ReadChosenRows(CsvSource& source, const ColumnChoice& columns, const std::vector<ListedRow>& chosen,
+               const std::function<void(std::uint64_t)>& onLineRead)
 {
     std::vector<SourceRow> rows;
     RowReader reader(columns);
     std::string record;
     auto next = chosen.begin();
-    for (std::uint64_t number = 0; source.ReadLine(record); ++number) {
-        while (next != chosen.end() && next->record < number)
-            ++next;
-        if (next != chosen.end() && next->record == number) {
+    for (std::uint64_t number = 0; next != chosen.end() && source.ReadLine(record); ++number) {
+        if (next->record == number) {
             const SourceRow& row = reader.Read(record);
-            if (row.HasNumber() && row.ListedName() == next->name)
-                rows.push_back(row);
+            if (!row.HasNumber() || row.ListedName() != next->name)
+                return std::nullopt;
+            rows.push_back(row);
             ++next;
         }
         onLineRead(source.Position());
     }
+    if (next != chosen.end())
+        return std::nullopt;
     return rows;
 }
 

@@ -82,13 +82,14 @@ private:
 // Every row of the rest of the source that has a number.
 ListedRows ListRows(CsvSource& source, const ColumnChoice& columns);
 
-// The rows of the rest of the source that were chosen, in the order of the file. A chosen
-// row is taken only when it still has a number and the same listed name, so a file changed
-// since it was listed never brings in rows the user did not see. `chosen` is sorted by record.
-// `onLineRead` is called after every record with the position in the file.
-std::vector<SourceRow> ReadChosenRows(CsvSource& source, const ColumnChoice& columns,
-                                      const std::vector<ListedRow>& chosen,
-                                      const std::function<void(std::uint64_t)>& onLineRead);
+// The rows of the rest of the source that were chosen, in the order of the file; nothing when
+// any chosen row no longer stands in the file with a number and the same listed name, so a file
+// changed since it was listed neither brings in rows the user did not see nor leaves out rows
+// the user chose. `chosen` is sorted by record. `onLineRead` is called after every record read
+// with the position in the file.
+std::optional<std::vector<SourceRow>>
+ReadChosenRows(CsvSource& source, const ColumnChoice& columns, const std::vector<ListedRow>& chosen,
+               const std::function<void(std::uint64_t)>& onLineRead);
 
 // The percentage of a reading to show: it moves on only in steps of more than four points,
 // so a large file does not repaint the progress bar for every line.

@@ -5,6 +5,7 @@
 #include "ImportWriting.h"
 #include "MessageBox.h"
 #include "NameListModel.h"
+#include "PhoneBookError.h"
 #include "PhoneEntry.h"
 #include "ProfileFile.h"
 #include "WizardSheet.h"
@@ -164,10 +165,15 @@ bool CWizardPage4::CheckCapacity()
 {
     if (FitsCapacity(m_nExisting, m_nSelected))
         return true;
+    ShowCapacityMessage();
+    return false;
+}
+
+void CWizardPage4::ShowCapacityMessage()
+{
     platform::ShowMessageBox(
         this, {"Only " + std::to_string(kPhoneBookCapacity) + " entries are allowed in Telmo.",
                "Error", platform::MessageButtons::Ok, platform::MessageIcon::Exclamation});
-    return false;
 }
 
 bool CWizardPage4::OnWizardFinish()
@@ -186,19 +192,34 @@ bool CWizardPage4::ImportEntries()
         return true; // nothing to write; the wizard ends as after an import
     m_progress->setValue(0);
     ProgressSteps steps;
-    const std::vector<SourceRow> rows = ReadChosenRows(
+    const std::optional<std::vector<SourceRow>> rows = ReadChosenRows(
         source, Sheet().Columns(), m_names->SelectedRows(m_lbNames->selectionModel()->selection()),
         [&](std::uint64_t position) {
             if (const auto percent = steps.Advance(position, source.Length()))
                 m_progress->setValue(*percent);
         });
     source.Close();
+    m_progress->setValue(100);
+    if (!rows) {
+        // The names as they stand now, so the user can choose again.
+        platform::ShowMessageBox(this, {"The import source changed after its names were listed. "
+                                        "Nothing was imported; select the names again.",
+                                        "Error", platform::MessageButtons::Ok,
+                                        platform::MessageIcon::Exclamation});
+        OnSetActive();
+        return false;
+    }
 
     platform::ProfileFile file(Sheet().IniPath());
-    const std::error_code error = WriteImport(file, rows, m_deleteExisting->isChecked());
-    m_progress->setValue(100);
+    const std::error_code error = WriteImport(file, *rows, m_deleteExisting->isChecked());
     if (!error)
         return true;
+    if (error == PhoneBookError::Full) {
+        // Another program added entries since they were counted.
+        ShowCapacityMessage();
+        CountExisting();
+        return false;
+    }
     platform::ShowMessageBox(this, {"The phone book " + file.Path().string() +
                                         " could not be written: " + error.message() + ".",
                                     "Error", platform::MessageButtons::Ok,

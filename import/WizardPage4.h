@@ -33,6 +33,7 @@ private:
     void FillNameList();
     void UpdateCounts();
     bool CheckCapacity();
+    void ShowCapacityMessage();
     bool ImportEntries();
 
     QLabel* m_maximum;

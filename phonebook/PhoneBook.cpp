@@ -1,5 +1,7 @@
 #include "PhoneBook.h"
 
+#include "PhoneBookError.h"
+
 CPhoneBook::CPhoneBook(std::filesystem::path iniPath) : m_file(std::move(iniPath)) {}
 
 int CPhoneBook::LiveCount() const
@@ -17,16 +19,27 @@ std::vector<PhoneEntry> CPhoneBook::LiveEntries() const
     return Query([](const PhoneBookDocument& book) { return book.LiveEntries(); });
 }
 
-std::error_code CPhoneBook::SaveEntry(const std::string& section, const PhoneEntry& typed)
+std::error_code CPhoneBook::SaveEntry(const PhoneEntry& loaded, const PhoneEntry& typed)
 {
-    return m_file.Update([&](platform::ProfileDocument& document) {
-        PhoneBookDocument(document).SaveEntry(section, typed);
+    bool saved = true;
+    const std::error_code error = m_file.Update([&](platform::ProfileDocument& document) {
+        saved = PhoneBookDocument(document).SaveEntry(loaded, typed).has_value();
     });
+    if (error)
+        return error;
+    return saved ? std::error_code() : PhoneBookError::Full;
 }
 
-std::error_code CPhoneBook::DeleteEntry(const std::string& section)
+std::error_code CPhoneBook::DeleteEntry(const PhoneEntry& loaded)
 {
-    return m_file.Update([&](platform::ProfileDocument& document) {
-        PhoneBookDocument(document).DeleteEntry(section);
+    bool held = true;
+    const std::error_code error = m_file.Update([&](platform::ProfileDocument& document) {
+        PhoneBookDocument book(document);
+        held = book.HoldsEntry(loaded);
+        if (held)
+            book.DeleteEntry(loaded.section);
     });
+    if (error)
+        return error;
+    return held ? std::error_code() : PhoneBookError::EntryGone;
 }

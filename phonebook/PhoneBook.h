@@ -22,8 +22,12 @@ public:
     bool IsFull() const;
     std::vector<PhoneEntry> LiveEntries() const;
 
-    [[nodiscard]] std::error_code SaveEntry(const std::string& section, const PhoneEntry& typed);
-    [[nodiscard]] std::error_code DeleteEntry(const std::string& section);
+    // The editor's changes to the entry it opened as `loaded` (see PhoneBookDocument). Besides
+    // the file's errors, PhoneBookError::Full when a save would add a sixth entry and
+    // PhoneBookError::EntryGone when the entry to delete is no longer in its section; nothing
+    // is written then.
+    [[nodiscard]] std::error_code SaveEntry(const PhoneEntry& loaded, const PhoneEntry& typed);
+    [[nodiscard]] std::error_code DeleteEntry(const PhoneEntry& loaded);
 
 private:
     template <typename Read> auto Query(Read read) const

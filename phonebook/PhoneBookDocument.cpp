@@ -163,17 +163,24 @@ std::string PhoneBookDocument::AddEntry(const PhoneEntry& entry)
     return section;
 }
 
-std::string PhoneBookDocument::SaveEntry(const std::string& section, const PhoneEntry& typed)
+bool PhoneBookDocument::HoldsEntry(const PhoneEntry& loaded) const
 {
-    if (!IsLiveSection(section))
-        return AddEntry(typed);
-    if (m_document.ReadString(section, "Name", "") != typed.name) {
+    return IsLiveSection(loaded.section) &&
+           m_document.ReadString(loaded.section, "Name", "") == loaded.name;
+}
+
+std::optional<std::string> PhoneBookDocument::SaveEntry(const PhoneEntry& loaded,
+                                                        const PhoneEntry& typed)
+{
+    if (!HoldsEntry(loaded))
+        return IsFull() ? std::nullopt : std::optional(AddEntry(typed));
+    if (loaded.name != typed.name) {
         // The old entry goes first, so that it neither holds a place nor counts as a neighbour.
-        DeleteEntry(section);
+        DeleteEntry(loaded.section);
         return AddEntry(typed);
     }
-    WriteEntry(section, typed, ReadPos(section));
-    return section;
+    WriteEntry(loaded.section, typed, ReadPos(loaded.section));
+    return loaded.section;
 }
 
 void PhoneBookDocument::DiscardAll()

@@ -3,6 +3,7 @@
 #include "PhoneEntry.h"
 #include "ProfileDocument.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,10 +33,16 @@ public:
     // Adds an entry at its sorted place in a new section; returns the section.
     std::string AddEntry(const PhoneEntry& entry);
 
-    // Saves what the editor holds. An entry without a live section (a new one, or one that
-    // vanished since the menu was built) is added; a changed name moves the entry to a new
-    // section at its new place; the same name is rewritten in place. Returns the section.
-    std::string SaveEntry(const std::string& section, const PhoneEntry& typed);
+    // Whether the section of an entry as it was read still holds it: live, under the same name.
+    // Another program may have deleted it or reused its section for someone else since.
+    bool HoldsEntry(const PhoneEntry& loaded) const;
+
+    // Saves what the editor holds; `loaded` is the entry as the editor opened it, with no
+    // section for a new one. While its section still holds it, a changed name moves the entry
+    // to a new section at its new place and the same name is rewritten in place. Otherwise (a
+    // new entry, or one gone since it was opened) the typed entry is added, unless the book is
+    // full: then nothing is written and there is no section. Returns the section.
+    std::optional<std::string> SaveEntry(const PhoneEntry& loaded, const PhoneEntry& typed);
 
     // Forgets every entry, leaving an empty phone book whose positions start again at 0.
     void DiscardAll();

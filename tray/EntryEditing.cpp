@@ -26,6 +26,11 @@ std::string DeleteQuestion(std::string_view name)
     return "Delete " + std::string(name) + "?";
 }
 
+std::string EntryGoneMessage(std::string_view name)
+{
+    return std::string(name) + " is no longer in the phone book. Nothing was deleted.";
+}
+
 std::string SaveFailureMessage(const std::filesystem::path& file, std::error_code error)
 {
     return "The phone book could not be saved to " + file.string() + ": " + error.message() +

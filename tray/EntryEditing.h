@@ -19,6 +19,8 @@ std::optional<PhoneEntry> EntryStillShown(const CPhoneBook& book, const EntryMen
 int FieldForKindLabel(std::string_view kindLabel);
 
 std::string DeleteQuestion(std::string_view name);
+// Delete on an entry that another program deleted or replaced since the editor opened it.
+std::string EntryGoneMessage(std::string_view name);
 
 // What the user reads when a change could not be written; the editor keeps the typed text.
 std::string SaveFailureMessage(const std::filesystem::path& file, std::error_code error);

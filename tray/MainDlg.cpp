@@ -7,6 +7,7 @@
 #include "MessageBox.h"
 #include "ModalRun.h"
 #include "NumberDlg.h"
+#include "PhoneBookError.h"
 #include "ResourceIds.h"
 #include "SettingsDlg.h"
 #include "Shell.h"
@@ -256,15 +257,19 @@ void CMainDlg::ShowEditorFor(int deleteEnabled, int focusField)
     Field(focusField)->setFocus();
 }
 
+void CMainDlg::ShowLimitMessage()
+{
+    platform::ShowMessageBox(this, {tray::kLimitMessage, "Limit", platform::MessageButtons::Ok,
+                                    platform::MessageIcon::Exclamation});
+}
+
 void CMainDlg::OnNewEntry()
 {
-    if (m_phoneBook.IsFull()) {
-        platform::ShowMessageBox(this, {tray::kLimitMessage, "Limit", platform::MessageButtons::Ok,
-                                        platform::MessageIcon::Exclamation});
-        return;
-    }
+    if (m_phoneBook.IsFull())
+        return ShowLimitMessage();
     m_bNewEntry = 1;
     m_strSection.clear();
+    m_strLoadedName.clear();
     FillFields(PhoneEntry{});
     ShowEditorFor(0, tray::kNameField);
 }
@@ -273,20 +278,38 @@ void CMainDlg::LoadEntryForEdit(unsigned id, const std::string& kindLabel)
 {
     const tray::EntryMenuItem* shown =
         tray::FindEntryMenuItem(m_menu, tray::EntryCommandId(tray::SlotFromCommand(id), 0));
-    const std::optional<PhoneEntry> entry =
-        shown ? tray::EntryStillShown(m_phoneBook, *shown) : std::nullopt;
+    EditShownEntry(shown ? *shown : tray::EntryMenuItem{}, kindLabel);
+}
+
+void CMainDlg::EditShownEntry(const tray::EntryMenuItem& shown, const std::string& kindLabel)
+{
+    const std::optional<PhoneEntry> entry = tray::EntryStillShown(m_phoneBook, shown);
     // An entry gone since the menu was built leaves an empty editor that saves a new entry.
     m_strSection = entry ? entry->section : std::string();
+    m_strLoadedName = entry ? entry->name : std::string();
     m_bNewEntry = entry ? 0 : 1;
     FillFields(entry.value_or(PhoneEntry{}));
     const int kindField = tray::FieldForKindLabel(kindLabel);
     ShowEditorFor(!m_bNewEntry, kindField ? kindField : tray::kNameField);
 }
 
+PhoneEntry CMainDlg::LoadedEntry() const
+{
+    PhoneEntry loaded;
+    if (!m_bNewEntry) {
+        loaded.section = m_strSection;
+        loaded.name = m_strLoadedName;
+    }
+    return loaded;
+}
+
 void CMainDlg::OnSave()
 {
-    if (std::error_code error =
-            m_phoneBook.SaveEntry(m_bNewEntry ? "" : m_strSection, TypedEntry()))
+    const std::error_code error = m_phoneBook.SaveEntry(LoadedEntry(), TypedEntry());
+    // Another program filled the book while the editor was open; the typed text stays.
+    if (error == PhoneBookError::Full)
+        return ShowLimitMessage();
+    if (error)
         return ReportSaveFailure(error);
     RebuildAfterChange();
 }
@@ -299,9 +322,15 @@ void CMainDlg::OnDelete()
                platform::MessageButtons::YesNo, platform::MessageIcon::None});
     if (answer != platform::MessageResult::Yes)
         return;
-    if (!m_bNewEntry) {
-        if (std::error_code error = m_phoneBook.DeleteEntry(m_strSection))
-            return ReportSaveFailure(error);
+    const std::error_code error =
+        m_bNewEntry ? std::error_code() : m_phoneBook.DeleteEntry(LoadedEntry());
+    if (error == PhoneBookError::EntryGone) {
+        platform::ShowMessageBox(this, {tray::EntryGoneMessage(m_strLoadedName),
+                                        QCoreApplication::applicationName().toStdString(),
+                                        platform::MessageButtons::Ok,
+                                        platform::MessageIcon::Exclamation});
+    } else if (error) {
+        return ReportSaveFailure(error);
     }
     RebuildAfterChange();
 }
@@ -338,7 +367,7 @@ void CMainDlg::OnEntryCommand(unsigned id)
     const tray::EntryMenuItem picked = *item;
     switch (RunNumberCard(m_phoneBook.File().Path(), picked)) {
     case CNumberDlg::kResultEdit:
-        LoadEntryForEdit(tray::EntryCommandId(tray::SlotFromCommand(id), 0), picked.kindLabel);
+        EditShownEntry(picked, picked.kindLabel);
         break;
     case CNumberDlg::kResultSettings:
         OnSettings();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EntryMenu.h"
 #include "Menu.h"
 #include "MenuTracking.h"
 #include "NotifyIcon.h"
@@ -72,6 +73,11 @@ private:
     PhoneEntry TypedEntry() const;
     void FillFields(const PhoneEntry& entry);
     void ShowEditorFor(int deleteEnabled, int focusField);
+    void ShowLimitMessage();
+    // Opens the editor on the entry a menu item showed, when its section still holds it.
+    void EditShownEntry(const tray::EntryMenuItem& shown, const std::string& kindLabel);
+    // The entry as the editor opened it; no section for a new one.
+    PhoneEntry LoadedEntry() const;
     void RebuildAfterChange();
     void ReportSaveFailure(std::error_code error);
 
@@ -81,6 +87,7 @@ private:
     platform::Menu m_menu;
     QIcon m_hIcon;
     std::string m_strSection;
+    std::string m_strLoadedName; // the stored name when the entry was opened
     int m_bNewEntry = 0;
     int m_bEditorVisible = 0;
     CSystemTray m_trayIcon;

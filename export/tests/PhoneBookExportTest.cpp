@@ -72,7 +72,7 @@ protected:
     fs::path Ini() const { return m_folder / "telmo.ini"; }
     fs::path Target() const { return m_folder / "out" / "telmo.csv"; }
 
-    void Add(const PhoneEntry& entry) { ASSERT_FALSE(CPhoneBook(Ini()).SaveEntry("", entry)); }
+    void Add(const PhoneEntry& entry) { ASSERT_FALSE(CPhoneBook(Ini()).SaveEntry({}, entry)); }
 
     // Runs the export, choosing the given file in the save question, or cancelling.
     Outcome Export(const std::optional<fs::path>& choice)
@@ -110,7 +110,7 @@ TEST_F(PhoneBookExportTest, WritesTheLiveEntriesInMenuOrderAndSaysHowManyWentWhe
     Add(Entry("Ann", {"555 1", "", "", "", "9"}));
     Add(Entry("Bob", {"", "555 2"}));
     CPhoneBook book(Ini());
-    ASSERT_FALSE(book.DeleteEntry(book.LiveEntries()[1].section));
+    ASSERT_FALSE(book.DeleteEntry(book.LiveEntries()[1]));
     Add(Entry("Carl, Jr.", {"", "", "", "555 \"4\""}));
 
     ASSERT_EQ(Export(Target()), Outcome::Exported);
@@ -132,7 +132,7 @@ TEST_F(PhoneBookExportTest, AnEmptyPhoneBookIsToldAndNothingIsAskedOrWritten)
     ASSERT_EQ(Export(Target()), Outcome::NothingToExport) << "no telmo.ini at all";
     Add(Entry("Ann", {"1"}));
     CPhoneBook book(Ini());
-    ASSERT_FALSE(book.DeleteEntry(book.LiveEntries()[0].section));
+    ASSERT_FALSE(book.DeleteEntry(book.LiveEntries()[0]));
     ASSERT_EQ(Export(Target()), Outcome::NothingToExport) << "only deleted entries";
 
     EXPECT_TRUE(m_saveQuestions.empty());

@@ -115,27 +115,57 @@ TEST_F(CsvSourceTest, ALoneCarriageReturnEndsNoLine)
     EXPECT_THAT(reading.records, IsEmpty());
 }
 
-TEST_F(CsvSourceTest, QuotedFieldsHoldCommasQuotesAndLineBreaks)
+TEST_F(CsvSourceTest, QuotedFieldsHoldCommasQuotesAndLineBreaksAsTheyStand)
 {
     const Reading reading = ReadAll(WriteIn(m_folder, "quoted.csv",
                                             "Name,Phone,Note\r\n"
                                             "\"Smith, John\",555,\"He said \"\"call me\"\"\"\r\n"
-                                            "\"Ann\",\"666\",\"first line\r\nsecond line\"\r\n"
+                                            "\"Ann\",\"666\",\"first\r\nsecond\nthird\"\r\n"
                                             "Bob,777,plain\r\n"));
     ASSERT_TRUE(reading.opened);
     ASSERT_EQ(reading.records.size(), 3u);
     EXPECT_THAT(Fields(reading.records[0]),
                 ElementsAre("Smith, John", "555", "He said \"call me\""));
-    EXPECT_THAT(Fields(reading.records[1]), ElementsAre("Ann", "666", "first line\nsecond line"));
+    EXPECT_THAT(Fields(reading.records[1]), ElementsAre("Ann", "666", "first\r\nsecond\nthird"));
     EXPECT_THAT(Fields(reading.records[2]), ElementsAre("Bob", "777", "plain"));
 }
 
-TEST_F(CsvSourceTest, AnUnclosedQuoteRunsToTheEndOfTheFile)
+TEST_F(CsvSourceTest, AQuoteOpenAtTheEndOfTheFileEndsQuotingFromItsRecordOn)
 {
-    const Reading reading = ReadAll(WriteIn(m_folder, "open.csv", "A,B\n\"x,1\ny,2\n"));
-    ASSERT_TRUE(reading.opened);
-    ASSERT_EQ(reading.records.size(), 1u);
-    EXPECT_THAT(Fields(reading.records[0]), ElementsAre("x,1\ny,2"));
+    struct Case
+    {
+        const char* text;
+        std::vector<std::string> header;
+        std::vector<std::vector<std::string>> rows;
+    };
+    const Case cases[] = {
+        {"A,B\n\"x,1\ny,2\nz,3\n", {"A", "B"}, {{"x", "1"}, {"y", "2"}, {"z", "3"}}},
+        {"A,B\n\"x,1\ny\"\"z,2\n", {"A", "B"}, {{"x", "1"}, {"yz", "2"}}},
+        {"A,B\n\"p\r\nq\",0\n\"x,1\ny,2\n", {"A", "B"}, {{"p\r\nq", "0"}, {"x", "1"}, {"y", "2"}}},
+        {"\"A,B\nx,1", {"A", "B"}, {{"x", "1"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        const Reading reading = ReadAll(WriteIn(m_folder, "open.csv", c.text));
+        ASSERT_TRUE(reading.opened);
+        EXPECT_EQ(SplitHeader(reading.header), c.header);
+        std::vector<std::vector<std::string>> rows;
+        for (const std::string& record : reading.records)
+            rows.push_back(Fields(record));
+        EXPECT_EQ(rows, c.rows);
+    }
+
+    // Far beyond the reading buffer, whether the quote closes or not.
+    std::string lines;
+    for (int i = 0; i < 40000; ++i)
+        lines += "r" + std::to_string(i) + "," + std::to_string(i) + "\n";
+    const Reading open = ReadAll(WriteIn(m_folder, "long.csv", "A,B\n\"x,1\n" + lines));
+    ASSERT_EQ(open.records.size(), 40001u);
+    EXPECT_EQ(open.records[0], "x,1");
+    EXPECT_EQ(open.records[40000], "r39999,39999");
+    const Reading closed =
+        ReadAll(WriteIn(m_folder, "long.csv", "A,B\n\"x\n" + lines + "\",1\nz,2\n"));
+    EXPECT_THAT(closed.records, ElementsAre("\"x\n" + lines + "\",1", "z,2"));
 }
 
 TEST_F(CsvSourceTest, AByteOrderMarkIsNotPartOfTheFirstName)

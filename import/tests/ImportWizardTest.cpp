@@ -356,6 +356,37 @@ TEST_F(WizardTest, TooManyNamesAreRefusedAndNothingIsWritten)
     EXPECT_THAT(Names(LiveEntries()), ElementsAre("Ann Lee@0", "Bob@1", "Dan@2", "Eve@3", "Gus@4"));
 }
 
+TEST_F(WizardTest, AChangeMadeByAnotherProgramBeforeFinishWritesNothingAndSaysWhy)
+{
+    // The phone book gained a fifth entry in the tray after page 4 counted four.
+    WriteIni(kFourLive);
+    GoToNames(WriteSource(TwentyPeople()));
+    SelectNames({"Ann Lee"});
+    std::string fiveLive = kFourLive + Section(5, "Hal", 4);
+    fiveLive.replace(fiveLive.find("Count=5\nTopPos=3"), 16, "Count=6\nTopPos=4");
+    WriteIni(fiveLive);
+    Finish();
+    EXPECT_THAT(ShownTexts(), ElementsAre("Only 5 entries are allowed in Telmo."));
+    EXPECT_EQ(m_sheet->currentId(), kNames);
+    EXPECT_EQ(Text(kNames, "1016"), "5") << "counted anew";
+    EXPECT_EQ(IniBytes(), fiveLive);
+
+    // The source lost the chosen row; Delete Existing Entries must not empty the book either.
+    GoToNames(WriteSource(TwentyPeople()));
+    Find<QCheckBox>(kNames, "1015")->click();
+    SelectNames({"Bob Lee"});
+    std::string changed = TwentyPeople();
+    changed.replace(changed.find("Bob"), 3, "Rex");
+    WriteSource(changed);
+    Finish();
+    EXPECT_THAT(ShownTexts(), ElementsAre("Only 5 entries are allowed in Telmo.",
+                                          "The import source changed after its names were listed. "
+                                          "Nothing was imported; select the names again."));
+    EXPECT_EQ(m_sheet->currentId(), kNames);
+    EXPECT_TRUE(ListedNames().contains("Rex Lee")) << "listed anew";
+    EXPECT_EQ(IniBytes(), fiveLive);
+}
+
 TEST_F(WizardTest, EachListedItemImportsItsOwnRowEvenAmongEqualNames)
 {
     WriteIni(kFourLive);

@@ -1,6 +1,7 @@
 #include "ImportWriting.h"
 
 #include "PhoneBook.h"
+#include "PhoneBookError.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -56,6 +57,24 @@ TEST_F(ImportWritingTest, WritesTheRowsAfterDiscardingTheExistingEntriesWhenAske
     ASSERT_EQ(entries.size(), 1u);
     EXPECT_EQ(entries[0].name, "Cy");
     EXPECT_EQ(entries[0].pos, 0);
+}
+
+TEST_F(ImportWritingTest, RowsThatNoLongerFitTheBookAsItIsNowAreRefusedWhole)
+{
+    // Four live entries; page 4 counted three before another program added the fourth.
+    std::string book = "[General]\nCount=4\n";
+    for (int n = 0; n < 4; ++n)
+        book += "[Item" + std::to_string(n) + "]\nName=P" + std::to_string(n) +
+                "\nPos=" + std::to_string(n) + "\nDeleted=0\n";
+    WriteIn(m_folder, "telmo.ini", book);
+    platform::ProfileFile file(m_ini);
+    EXPECT_EQ(WriteImport(file, {Row("Amy", "1"), Row("Bea", "2")}, false), PhoneBookError::Full);
+    EXPECT_EQ(testsupport::ReadFile(m_ini), book);
+    const std::vector<SourceRow> six(6, Row("Cy", "3"));
+    EXPECT_EQ(WriteImport(file, six, true), PhoneBookError::Full);
+    EXPECT_EQ(testsupport::ReadFile(m_ini), book) << "not even the existing entries discarded";
+    EXPECT_FALSE(WriteImport(file, {Row("Amy", "1")}, false));
+    EXPECT_EQ(CPhoneBook(m_ini).LiveCount(), 5);
 }
 
 TEST_F(ImportWritingTest, AFailedWriteReportsAnErrorAndChangesNothing)

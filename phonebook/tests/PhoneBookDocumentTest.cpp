@@ -107,7 +107,7 @@ TEST_F(PhoneBookDocumentTest, SavingTheSameNameRewritesTheEntryInPlace)
     m_document.WriteInt("Item0", "Deleted", 0);
     m_document.WriteString("Item0", "HomePhone", "old");
 
-    EXPECT_EQ(m_book.SaveEntry("Item0", Named("Ann", "555")), "Item0");
+    EXPECT_EQ(m_book.SaveEntry(m_book.ReadEntry("Item0"), Named("Ann", "555")), "Item0");
     const PhoneEntry saved = m_book.ReadEntry("Item0");
     EXPECT_EQ(saved.workPhone, "555");
     EXPECT_EQ(saved.homePhone, "");
@@ -119,26 +119,43 @@ TEST_F(PhoneBookDocumentTest, ARenameMovesTheEntryToANewSectionAtItsNewPlace)
 {
     m_book.AddEntry(Named("ann"));
     m_book.AddEntry(Named("Bob"));
-    EXPECT_EQ(m_book.SaveEntry("Item1", Named("bob")), "Item2"); // case alone is a new name
+    EXPECT_EQ(m_book.SaveEntry(m_book.ReadEntry("Item1"), Named("bob")), "Item2"); // a new name
     EXPECT_EQ(m_book.ReadEntry("Item1").deleted, 1);
     EXPECT_EQ(NamesInMenuOrder(m_book), (std::vector<std::string>{"ann", "bob"}));
     EXPECT_EQ(m_book.Count(), 3);
     EXPECT_EQ(m_book.LiveCount(), 2);
 }
 
-TEST_F(PhoneBookDocumentTest, SavingAnEntryThatVanishedAddsANewOneAndWritesNoDeadSection)
+TEST_F(PhoneBookDocumentTest, AnEntryGoneFromItsSectionIsSavedAsANewOneWithinTheCapacity)
 {
     m_book.AddEntry(Named("Ann"));
     m_book.AddEntry(Named("Bob"));
+    const PhoneEntry bob = m_book.ReadEntry("Item1");
     m_book.DeleteEntry("Item1");
-    const std::string deletedSection = m_document.ReadString("Item1", "Name", "");
-
-    EXPECT_EQ(m_book.SaveEntry("", Named("Cy")), "Item2");
-    EXPECT_EQ(m_book.SaveEntry("Item1", Named("Bob", "1")), "Item3");
-    EXPECT_EQ(m_book.SaveEntry("Item9", Named("Dee")), "Item4");
+    EXPECT_FALSE(m_book.HoldsEntry(bob));
+    EXPECT_EQ(m_book.SaveEntry({}, Named("Cy")), "Item2");
+    EXPECT_EQ(m_book.SaveEntry(bob, Named("Bob", "1")), "Item3");
+    EXPECT_EQ(m_book.SaveEntry(m_book.ReadEntry("Item9"), Named("Dee")), "Item4");
     EXPECT_EQ(m_book.ReadEntry("Item1").deleted, 1);
     EXPECT_EQ(m_document.ReadString("", "Name", "none"), "none");
     EXPECT_EQ(NamesInMenuOrder(m_book), (std::vector<std::string>{"Ann", "Bob", "Cy", "Dee"}));
+
+    // The import discards the book and reuses Item0 and Item1 while the editor holds Ann.
+    const PhoneEntry ann = m_book.ReadEntry("Item0");
+    m_book.DiscardAll();
+    m_book.AddEntry(Named("Eve"));
+    m_book.AddEntry(Named("Fay"));
+    EXPECT_FALSE(m_book.HoldsEntry(ann));
+    EXPECT_EQ(m_book.SaveEntry(ann, Named("Ann", "2")), "Item2");
+    EXPECT_EQ(NamesInMenuOrder(m_book), (std::vector<std::string>{"Ann", "Eve", "Fay"}));
+
+    m_book.AddEntry(Named("Gus"));
+    m_book.AddEntry(Named("Hal"));
+    const std::string full = m_document.Serialize();
+    EXPECT_EQ(m_book.SaveEntry(ann, Named("Ann", "3")), std::nullopt) << "never a sixth entry";
+    EXPECT_EQ(m_book.SaveEntry({}, Named("Ida")), std::nullopt);
+    EXPECT_EQ(m_document.Serialize(), full);
+    EXPECT_EQ(m_book.SaveEntry(m_book.ReadEntry("Item2"), Named("Ann", "3")), "Item2");
 }
 
 TEST_F(PhoneBookDocumentTest, DiscardingKeepsPositionsInLineForTheNextEntries)
@@ -189,11 +206,11 @@ TEST(PhoneBookInvariantTest, RandomEditsKeepPositionsSortedAndDense)
             const std::vector<PhoneEntry> live = book.LiveEntries();
             const std::size_t action = pick(3);
             if (action == 0 && live.size() < kPhoneBookCapacity) {
-                savedAt[book.SaveEntry("", Named(names[pick(names.size())]))] = saves++;
+                savedAt[*book.SaveEntry({}, Named(names[pick(names.size())]))] = saves++;
             } else if (action == 1 && !live.empty()) {
                 const PhoneEntry& chosen = live[pick(live.size())];
                 const std::string section =
-                    book.SaveEntry(chosen.section, Named(names[pick(names.size())]));
+                    *book.SaveEntry(chosen, Named(names[pick(names.size())]));
                 if (section != chosen.section)
                     savedAt[section] = saves++;
             } else if (action == 2 && !live.empty()) {

@@ -163,8 +163,9 @@ TEST_F(MainDlgTest, EditEntryOpensTheEntryShownInTheSlotWithTheFocusOnTheName)
 TEST_F(MainDlgTest, AStaleMenusEditOnAVanishedEntryStartsANewOne)
 {
     CMainDlg& dialog = StartWith(kThreeEntries);
-    ASSERT_FALSE(CPhoneBook(m_ini).DeleteEntry("Item1")); // Zoo goes behind the menu's back
-    dialog.OnCommand(32800);                              // Edit Entry of slot 2: Zoo
+    ASSERT_FALSE(
+        CPhoneBook(m_ini).DeleteEntry(StoredEntry("Item1"))); // Zoo goes behind the menu's back
+    dialog.OnCommand(32800);                                  // Edit Entry of slot 2: Zoo
     EXPECT_TRUE(EditorVisible());
     EXPECT_EQ(Text(1000), "");
     EXPECT_FALSE(Button(1003)->isEnabled());
@@ -178,6 +179,64 @@ TEST_F(MainDlgTest, AStaleMenusEditOnAVanishedEntryStartsANewOne)
     for (const PhoneEntry& entry : LiveEntries())
         names.push_back(entry.name);
     EXPECT_EQ(names, (std::vector<std::string>{"Aquarium", "Bakery", "Office"}));
+}
+
+TEST_F(MainDlgTest, AnEntryReplacedWhileTheEditorIsOpenIsNeitherOverwrittenNorDeleted)
+{
+    // The import empties the book and puts two new people into Item0 and Item1.
+    const std::string imported = "[General]\nCount=2\nTopPos=1\n" + Section(0, "Ann", 0) +
+                                 Section(1, "Cy", 1) + Section(2, "Bakery", 0);
+    CMainDlg& dialog = StartWith(kThreeEntries);
+    dialog.OnCommand(32790); // Edit Entry of slot 1: Office in Item0
+    WriteFile(m_ini, imported);
+    {
+        platform::ScopedMessageBoxAnswers answers(MessageResult::Yes);
+        QTest::mouseClick(Button(1003), Qt::LeftButton);
+        ASSERT_EQ(answers.shown().size(), 2u);
+        EXPECT_EQ(answers.shown()[1].text,
+                  "Office is no longer in the phone book. Nothing was deleted.");
+    }
+    EXPECT_EQ(ReadFile(m_ini), imported);
+    EXPECT_FALSE(EditorVisible());
+
+    dialog.OnCommand(32780); // Edit Entry of slot 0: Ann in Item0
+    WriteFile(m_ini, kThreeEntries);
+    Type(1002, "555");
+    QTest::mouseClick(Button(1005), Qt::LeftButton);
+    EXPECT_EQ(StoredEntry("Item0").name, "Office");
+    EXPECT_EQ(StoredEntry("Item3").name, "Ann") << "saved as a new entry";
+    EXPECT_EQ(StoredEntry("Item3").homePhone, "555");
+
+    // With five live entries, a stale editor's Save never makes a sixth.
+    dialog.OnCommand(32780);
+    std::string full = "[General]\nCount=5\nTopPos=4\n";
+    for (int n = 0; n < 5; ++n)
+        full += Section(n, std::string(1, static_cast<char>('A' + n)), n);
+    WriteFile(m_ini, full);
+    {
+        platform::ScopedMessageBoxAnswers answers;
+        QTest::mouseClick(Button(1005), Qt::LeftButton);
+        ASSERT_EQ(answers.shown().size(), 1u);
+        EXPECT_EQ(answers.shown()[0].caption, "Limit");
+    }
+    EXPECT_EQ(ReadFile(m_ini), full);
+    EXPECT_TRUE(EditorVisible());
+}
+
+TEST_F(MainDlgTest, TheCardsEditOpensThePickedEntryEvenAfterTheMenuWasRebuilt)
+{
+    CMainDlg& dialog = StartWith(kThreeEntries);
+    platform::ScopedModalAnswers answers([&](QDialog&) {
+        // Another program adds Ann, and the user refreshes while the card is open.
+        std::string withAnn = kThreeEntries + Section(3, "Ann", 0);
+        withAnn.replace(withAnn.find("Count=3"), 7, "Count=4");
+        WriteFile(m_ini, withAnn);
+        dialog.OnRefresh();
+        return CNumberDlg::kResultEdit;
+    });
+    dialog.OnCommand(32794); // Fax of slot 1: Office
+    EXPECT_EQ(Text(1000), "Office");
+    EXPECT_EQ(m_dialog->focusWidget(), Field(1010));
 }
 
 TEST_F(MainDlgTest, NewEntryIsSavedInNameOrderAndTheMenuFollows)
@@ -286,7 +345,7 @@ TEST_F(MainDlgTest, NewEntryAtFiveShowsTheLimitUntilOneIsDeleted)
         EXPECT_EQ(answers.shown()[0].icon, platform::MessageIcon::Exclamation);
         EXPECT_FALSE(EditorVisible());
     }
-    ASSERT_FALSE(CPhoneBook(m_ini).DeleteEntry("Item2"));
+    ASSERT_FALSE(CPhoneBook(m_ini).DeleteEntry(StoredEntry("Item2")));
     dialog.OnCommand(32771);
     EXPECT_TRUE(EditorVisible());
     EXPECT_EQ(Text(1000), "");
@@ -352,7 +411,7 @@ TEST_F(MainDlgTest, RefreshShowsWhatOthersWroteMeanwhile)
     CMainDlg& dialog = StartWith(kThreeEntries);
     PhoneEntry imported;
     imported.name = "Cafe";
-    ASSERT_FALSE(CPhoneBook(m_ini).SaveEntry("", imported));
+    ASSERT_FALSE(CPhoneBook(m_ini).SaveEntry({}, imported));
     EXPECT_EQ(EntryTitles(), (std::vector<std::string>{"Bakery", "Office", "Zoo"}));
     dialog.OnCommand(33277);
     EXPECT_EQ(EntryTitles(), (std::vector<std::string>{"Bakery", "Cafe", "Office", "Zoo"}));
