@@ -63,7 +63,9 @@ CWizardPage3::CWizardPage3(CWizardSheet& sheet)
         m_samples[i] = new QLabel;
         m_samples[i]->setObjectName(QString::fromLatin1(kFieldRows[i].comboId) + "-sample");
         m_samples[i]->setMinimumWidth(fontMetrics().averageCharWidth() * kMaxSampleCharacters);
-        m_samples[i]->setEnabled(false); // a sample of the data, not a control
+        QFont sampleFont = m_samples[i]->font(); // a value from the file, not a text of ours
+        sampleFont.setItalic(true);
+        m_samples[i]->setFont(sampleFont);
         connect(m_combos[i], &QComboBox::currentIndexChanged, this, [this, i] { ShowSample(i); });
         fields->addWidget(labels[i], static_cast<int>(i) + 1, 0);
         fields->addWidget(m_combos[i], static_cast<int>(i) + 1, 1);
@@ -98,6 +100,9 @@ void CWizardPage3::OnSetActive()
     LoadSourceColumns();
     UpdateNameRadios();
     UpdateNameLabels();
+    // The wizard sizes itself to a page when the page is switched to, before the boxes were
+    // widened for this file's names; setting the title makes it size itself again.
+    setTitle(title());
 }
 
 void CWizardPage3::LoadSourceColumns()
