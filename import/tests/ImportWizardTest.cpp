@@ -475,8 +475,15 @@ TEST_F(WizardTest, BackAndNextReadTheSourceAgainOnlyWhenItChanged)
     Back();
     std::filesystem::remove(source);
     WriteSource(kHeader + "Bob,Lee,1,,,,\nCid,Lee,2,,,,\n");
+    bool filledUnderWaitCursor = false;
+    QObject::connect(NameList()->model(), &QAbstractItemModel::modelReset, [&] {
+        const QCursor* cursor = QApplication::overrideCursor();
+        filledUnderWaitCursor = cursor && cursor->shape() == Qt::WaitCursor;
+    });
     Next();
     EXPECT_THAT(ListedNames(), ElementsAre("Bob Lee", "Cid Lee")) << "the changed file";
+    EXPECT_TRUE(filledUnderWaitCursor);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     Back();
     Find<QComboBox>(kMatch, "1011")->setCurrentIndex(-1);
     Next();
