@@ -75,6 +75,7 @@ CWizardPage3::CWizardPage3(CWizardSheet& sheet)
     m_cbLastName = m_combos[1];
     m_nameLabel = labels[0];
     m_lastNameLabel = labels[1];
+    m_lastNameSample = m_samples[1];
 
     m_firstAndLast->setObjectName(QStringLiteral("1012"));
     m_fullName->setObjectName(QStringLiteral("1013"));
@@ -166,6 +167,7 @@ void CWizardPage3::UpdateNameLabels()
     const bool fullName = m_bFullName == 1;
     m_cbLastName->setVisible(!fullName);
     m_lastNameLabel->setVisible(!fullName);
+    m_lastNameSample->setVisible(!fullName);
     m_nameLabel->setText(fullName ? QStringLiteral("Full Name:") : QStringLiteral("First Name:"));
 }
 

@@ -42,6 +42,7 @@ private:
     ColumnComboBox* m_cbLastName;
     QLabel* m_nameLabel;
     QLabel* m_lastNameLabel;
+    QLabel* m_lastNameSample;
     QRadioButton* m_firstAndLast;
     QRadioButton* m_fullName;
     int m_bFullName = 0;

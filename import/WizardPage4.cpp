@@ -128,10 +128,10 @@ void CWizardPage4::FillNameList()
     }
     m_listed.reset();
     m_names->Clear();
-    const WaitCursor wait;
     CsvSource source;
     if (!Sheet().OpenSource(source))
         return;
+    const WaitCursor wait;
     m_names->SetRows(ListRows(source, listed.columns));
     m_listed = std::move(listed);
 }

@@ -242,6 +242,7 @@ TEST_F(WizardTest, FullNameModeHidesTheLastNameAndStoresNoColumnForIt)
     EXPECT_EQ(Text(kMatch, "1009"), "Full Name:");
     EXPECT_FALSE(lastName->isVisible());
     EXPECT_FALSE(lastNameLabel->isVisible());
+    EXPECT_FALSE(Find<QLabel>(kMatch, "1011-sample")->isVisible());
     Next();
     EXPECT_EQ(m_sheet->LastNameColumn(), -1);
     EXPECT_EQ(m_sheet->NameColumn(), 0);
