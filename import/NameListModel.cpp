@@ -1,7 +1,8 @@
 #include "NameListModel.h"
 
+#include <QCollator>
 #include <algorithm>
-#include <cstdint>
+#include <numeric>
 #include <string_view>
 #include <utility>
 
@@ -26,71 +27,33 @@ std::vector<std::pair<int, int>> SelectedRanges(const QItemSelection& selection)
     return merged;
 }
 
-// The name with case folded away, appended to a pool of keys: plain ASCII directly, anything
-// else by Qt's rules.
-void AppendSortKey(std::string_view name, std::string& pool)
+QString ToQString(std::string_view name)
 {
-    const std::size_t start = pool.size();
-    for (const char c : name) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            pool.resize(start);
-            pool += QString::fromLocal8Bit(name.data(), static_cast<qsizetype>(name.size()))
-                        .toCaseFolded()
-                        .toUtf8()
-                        .toStdString();
-            return;
-        }
-        pool.push_back(c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c);
-    }
-}
-
-// A row's place in the sort: the first eight bytes of its key as a number settle most
-// comparisons without touching the pool.
-struct SortItem
-{
-    std::uint64_t prefix;
-    std::size_t offset;
-    std::size_t length;
-    std::size_t index;
-};
-
-std::uint64_t KeyPrefix(std::string_view key)
-{
-    std::uint64_t prefix = 0;
-    for (std::size_t i = 0; i < sizeof prefix; ++i)
-        prefix = (prefix << 8) | (i < key.size() ? static_cast<unsigned char>(key[i]) : 0u);
-    return prefix;
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
 } // namespace
 
 void NameListModel::SetRows(ListedRows rows)
 {
-    // Folded UTF-8 keys compared byte by byte follow the order of the characters; ties keep
-    // the order of the file.
-    std::string pool;
-    std::vector<SortItem> items(rows.Size());
-    for (std::size_t i = 0; i < rows.Size(); ++i) {
-        const std::size_t offset = pool.size();
-        AppendSortKey(rows.Name(i), pool);
-        const std::string_view key(pool.data() + offset, pool.size() - offset);
-        items[i] = {KeyPrefix(key), offset, key.size(), i};
-    }
-    const auto key = [&pool](const SortItem& item) {
-        return std::string_view(pool.data() + item.offset, item.length);
-    };
-    std::sort(items.begin(), items.end(), [&](const SortItem& a, const SortItem& b) {
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        const int order = key(a).compare(key(b));
-        return order != 0 ? order < 0 : a.index < b.index;
+    // The user's alphabetical order, without regard to case; equal names keep the order of the
+    // file. A sort key per name spares the collator's full comparison in every step of the sort.
+    // The keys of the C locale are the text itself, so case is folded before.
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys;
+    keys.reserve(rows.Size());
+    for (std::size_t i = 0; i < rows.Size(); ++i)
+        keys.push_back(collator.sortKey(ToQString(rows.Name(i)).toCaseFolded()));
+    std::vector<std::size_t> order(rows.Size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) {
+        return keys[a].compare(keys[b]) < 0;
     });
 
     beginResetModel();
     m_rows = std::move(rows);
-    m_order.resize(items.size());
-    for (std::size_t i = 0; i < items.size(); ++i)
-        m_order[i] = items[i].index;
+    m_order = std::move(order);
     endResetModel();
 }
 
@@ -112,8 +75,7 @@ QVariant NameListModel::data(const QModelIndex& index, int role) const
     if (role != Qt::DisplayRole || !index.isValid() ||
         static_cast<std::size_t>(index.row()) >= m_order.size())
         return {};
-    const std::string_view name = m_rows.Name(m_order[index.row()]);
-    return QString::fromLocal8Bit(name.data(), static_cast<qsizetype>(name.size()));
+    return ToQString(m_rows.Name(m_order[index.row()]));
 }
 
 int NameListModel::CountSelected(const QItemSelection& selection)

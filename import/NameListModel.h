@@ -7,9 +7,9 @@
 #include <vector>
 
 // The names that page 4 offers: each item stands for its own source row. Items are sorted
-// alphabetically without regard to case, equal names in the order of the file. The whole
-// list is set at once and sorted once, so a million names take a sort, not a million sorted
-// insertions.
+// in the alphabetical order of the user's locale without regard to case, equal names in the
+// order of the file. The whole list is set at once and sorted once, so a million names take a
+// sort, not a million sorted insertions.
 class NameListModel : public QAbstractListModel
 {
     Q_OBJECT

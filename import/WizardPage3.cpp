@@ -1,11 +1,12 @@
 #include "WizardPage3.h"
 
+#include "ColumnComboBox.h"
 #include "ColumnMatching.h"
+#include "ColumnSamples.h"
 #include "CsvFields.h"
 #include "CsvSource.h"
 #include "WizardSheet.h"
 
-#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -32,6 +33,17 @@ constexpr std::array<FieldRow, 7> kFieldRows = {{
     {"Beeper:", "", "1007", &ColumnChoice::beeper},
 }};
 
+// A sample is one line of about this many characters; the whole value is its tooltip.
+constexpr int kMaxSampleCharacters = 28;
+
+// A multi-line value on one line, its line breaks marked.
+QString OneLine(QString value)
+{
+    value.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return value.replace(QLatin1Char('\n'), QStringLiteral(" \u21B5 "));
+}
+
 } // namespace
 
 CWizardPage3::CWizardPage3(CWizardSheet& sheet)
@@ -46,16 +58,24 @@ CWizardPage3::CWizardPage3(CWizardSheet& sheet)
     for (std::size_t i = 0; i < kFieldRows.size(); ++i) {
         labels[i] = new QLabel(QString::fromLatin1(kFieldRows[i].label));
         labels[i]->setObjectName(QString::fromLatin1(kFieldRows[i].labelId));
-        m_combos[i] = new QComboBox;
+        m_combos[i] = new ColumnComboBox;
         m_combos[i]->setObjectName(QString::fromLatin1(kFieldRows[i].comboId));
-        m_combos[i]->setEditable(false);
+        m_samples[i] = new QLabel;
+        m_samples[i]->setObjectName(QString::fromLatin1(kFieldRows[i].comboId) + "-sample");
+        m_samples[i]->setMinimumWidth(fontMetrics().averageCharWidth() * kMaxSampleCharacters);
+        QFont sampleFont = m_samples[i]->font(); // a value from the file, not a text of ours
+        sampleFont.setItalic(true);
+        m_samples[i]->setFont(sampleFont);
+        connect(m_combos[i], &QComboBox::currentIndexChanged, this, [this, i] { ShowSample(i); });
         fields->addWidget(labels[i], static_cast<int>(i) + 1, 0);
         fields->addWidget(m_combos[i], static_cast<int>(i) + 1, 1);
+        fields->addWidget(m_samples[i], static_cast<int>(i) + 1, 2);
     }
     m_cbName = m_combos[0];
     m_cbLastName = m_combos[1];
     m_nameLabel = labels[0];
     m_lastNameLabel = labels[1];
+    m_lastNameSample = m_samples[1];
 
     m_firstAndLast->setObjectName(QStringLiteral("1012"));
     m_fullName->setObjectName(QStringLiteral("1013"));
@@ -81,6 +101,9 @@ void CWizardPage3::OnSetActive()
     LoadSourceColumns();
     UpdateNameRadios();
     UpdateNameLabels();
+    // The wizard sizes itself to a page when the page is switched to, before the boxes were
+    // widened for this file's names; setting the title makes it size itself again.
+    setTitle(title());
 }
 
 void CWizardPage3::LoadSourceColumns()
@@ -89,6 +112,7 @@ void CWizardPage3::LoadSourceColumns()
     if (!Sheet().OpenSource(source))
         return;
     std::vector<std::string> names = SplitHeader(source.Header());
+    const std::vector<std::string> samples = ReadColumnSamples(source, names.size());
     source.Close();
 
     // Every combo holds the current header once, so that an item index is a column index.
@@ -98,11 +122,12 @@ void CWizardPage3::LoadSourceColumns()
     QStringList items;
     items.reserve(static_cast<qsizetype>(names.size()));
     for (const std::string& name : names)
-        items << QString::fromLocal8Bit(name);
-    for (QComboBox* combo : m_combos) {
-        combo->clear();
-        combo->addItems(items);
-    }
+        items << QString::fromUtf8(name);
+    m_columnSamples.clear();
+    for (const std::string& sample : samples)
+        m_columnSamples << QString::fromUtf8(sample);
+    for (ColumnComboBox* combo : m_combos)
+        combo->SetColumnNames(items);
     m_loaded = true;
     m_loadedPath = path;
     m_loadedColumns = std::move(names);
@@ -111,6 +136,19 @@ void CWizardPage3::LoadSourceColumns()
         ChooseColumns(earlier);
     else
         AutoMatchColumns();
+}
+
+void CWizardPage3::ShowSample(std::size_t row)
+{
+    const int column = m_combos[row]->currentIndex();
+    const QString sample =
+        column >= 0 && column < m_columnSamples.size() ? m_columnSamples[column] : QString();
+    QLabel* shown = m_samples[row];
+    const QString line = shown->fontMetrics().elidedText(OneLine(sample), Qt::ElideRight,
+                                                         shown->fontMetrics().averageCharWidth() *
+                                                             kMaxSampleCharacters);
+    shown->setText(line);
+    shown->setToolTip(line == sample ? QString() : sample);
 }
 
 void CWizardPage3::AutoMatchColumns()
@@ -129,6 +167,7 @@ void CWizardPage3::UpdateNameLabels()
     const bool fullName = m_bFullName == 1;
     m_cbLastName->setVisible(!fullName);
     m_lastNameLabel->setVisible(!fullName);
+    m_lastNameSample->setVisible(!fullName);
     m_nameLabel->setText(fullName ? QStringLiteral("Full Name:") : QStringLiteral("First Name:"));
 }
 

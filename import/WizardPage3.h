@@ -3,11 +3,12 @@
 #include "ColumnChoice.h"
 #include "WizardPage.h"
 
+#include <QStringList>
 #include <array>
 #include <string>
 #include <vector>
 
-class QComboBox;
+class ColumnComboBox;
 class QLabel;
 class QRadioButton;
 
@@ -31,13 +32,17 @@ private:
     void UpdateNameLabels();
     ColumnChoice ChosenColumns() const;
     void ChooseColumns(const ColumnChoice& columns);
+    void ShowSample(std::size_t row);
 
     // One combo box for each field, in the order of the rows on the page.
-    std::array<QComboBox*, 7> m_combos{};
-    QComboBox* m_cbName;
-    QComboBox* m_cbLastName;
+    std::array<ColumnComboBox*, 7> m_combos{};
+    // Beside each combo, a value from the chosen column.
+    std::array<QLabel*, 7> m_samples{};
+    ColumnComboBox* m_cbName;
+    ColumnComboBox* m_cbLastName;
     QLabel* m_nameLabel;
     QLabel* m_lastNameLabel;
+    QLabel* m_lastNameSample;
     QRadioButton* m_firstAndLast;
     QRadioButton* m_fullName;
     int m_bFullName = 0;
@@ -47,4 +52,5 @@ private:
     bool m_loaded = false;
     std::string m_loadedPath;
     std::vector<std::string> m_loadedColumns;
+    QStringList m_columnSamples;
 };

@@ -37,7 +37,7 @@ QLineEdit* MakeCountBox(const char* id)
     return box;
 }
 
-// The wait cursor for as long as the import runs, however it ends.
+// The wait cursor for as long as a reading of the source runs, however it ends.
 class WaitCursor
 {
 public:
@@ -119,11 +119,22 @@ void CWizardPage4::CountExisting()
 
 void CWizardPage4::FillNameList()
 {
+    // Back and Next with the same file and columns give the same list: only its selection
+    // goes, and a large file is not read and sorted again.
+    ListedSource listed{platform::FileStamp(Sheet().SourcePath()), Sheet().Columns()};
+    if (m_listed && listed.file.exists && listed == *m_listed) {
+        m_lbNames->clearSelection();
+        m_lbNames->scrollToTop();
+        return;
+    }
+    m_listed.reset();
     m_names->Clear();
     CsvSource source;
     if (!Sheet().OpenSource(source))
         return;
-    m_names->SetRows(ListRows(source, Sheet().Columns()));
+    const WaitCursor wait;
+    m_names->SetRows(ListRows(source, listed.columns));
+    m_listed = std::move(listed);
 }
 
 void CWizardPage4::UpdateCounts()

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "ColumnChoice.h"
+#include "FileStamp.h"
 #include "WizardPage.h"
+
+#include <optional>
 
 class NameListModel;
 class QCheckBox;
@@ -47,4 +51,13 @@ private:
     QProgressBar* m_progress;
     int m_nExisting = 0;
     int m_nSelected = 0;
+
+    // The source file and columns the list was filled from.
+    struct ListedSource
+    {
+        platform::FileStamp file;
+        ColumnChoice columns;
+        bool operator==(const ListedSource&) const = default;
+    };
+    std::optional<ListedSource> m_listed;
 };

@@ -1,5 +1,6 @@
 #include "Registry.h"
 
+#include "FileStamp.h"
 #include "RegFile.h"
 #include "SerialRegistry.h"
 
@@ -8,7 +9,6 @@
 #include <cstring>
 #include <iterator>
 #include <mutex>
-#include <sys/stat.h>
 #include <unordered_map>
 
 namespace fs = std::filesystem;
@@ -36,32 +36,6 @@ struct RegistryKeyHandle
 namespace {
 
 RegistryKeyHandle g_localMachine;
-
-// What identifies one version of a file on disk.
-struct FileStamp
-{
-    fs::path path;
-    bool exists = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    std::int64_t modifiedSeconds = 0;
-    std::int64_t modifiedNanoseconds = 0;
-
-    explicit FileStamp(fs::path file) : path(std::move(file))
-    {
-        struct stat status = {};
-        if (::stat(path.c_str(), &status) != 0)
-            return;
-        exists = true;
-        device = status.st_dev;
-        inode = status.st_ino;
-        size = status.st_size;
-        modifiedSeconds = status.st_mtim.tv_sec;
-        modifiedNanoseconds = status.st_mtim.tv_nsec;
-    }
-    bool operator==(const FileStamp&) const = default;
-};
 
 void ReportSkippedLines(const fs::path& file, const std::vector<RegFileProblem>& problems)
 {

@@ -1,6 +1,13 @@
 #include "ColumnMatching.h"
 
+#include "ColumnSamples.h"
+#include "CsvSource.h"
+#include "TestFiles.h"
+
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+using testing::ElementsAre;
 
 namespace {
 
@@ -47,6 +54,20 @@ TEST(ColumnMatchingTest, NonAsciiNamesDoNotDisturbTheMatch)
     EXPECT_EQ(
         FindColumn({"T\xC3\xA9l\xC3\xA9phone", "N\xC3\xB6m", "Pr\xC3\xA9nom Name"}, "Name", "x"),
         2);
+}
+
+TEST(ColumnSamplesTest, EachColumnShowsItsFirstValueWithinTheFirstHundredRecords)
+{
+    // Column A has a value only in record 100, B only in record 101, C holds blanks until its
+    // last record, and D is a column that no record reaches.
+    std::string text = "A,B,C,D\n";
+    for (int record = 1; record <= 101; ++record)
+        text += (record == 100 ? "a100" : "") + std::string(",") + (record == 101 ? "b101" : "") +
+                "," + (record == 101 ? "c101" : "  ") + "\n";
+    const testsupport::TempFolder folder;
+    CsvSource source;
+    ASSERT_TRUE(source.Open(WriteIn(folder, "wide.csv", text).string()));
+    EXPECT_THAT(ReadColumnSamples(source, 4), ElementsAre("a100", "", "", ""));
 }
 
 } // namespace
