@@ -4,17 +4,16 @@
 #include "PhoneEntry.h"
 #include "ProfileFile.h"
 
+#include <algorithm>
+
 int CountExisting(const platform::ProfileFile& file)
 {
     platform::ProfileDocument document = file.Load();
-    const ImportBook book(document);
-    const int count = book.GetIniInt("General", "Count", 0);
-    int deleted = 0;
-    for (int n = 0; n < count; ++n) {
-        if (book.GetIniInt("Item" + FormatNumber(n), "Deleted", 0) == 1)
-            ++deleted;
-    }
-    return count - deleted;
+    const std::vector<std::string> sections = PhoneBookDocument(document).EntrySections();
+    return static_cast<int>(
+        std::count_if(sections.begin(), sections.end(), [&](const auto& section) {
+            return document.ReadInt(section, "Deleted", 0) != 1;
+        }));
 }
 
 bool FitsCapacity(int existing, int selected)

@@ -17,10 +17,10 @@ std::vector<PhoneEntry> CPhoneBook::LiveEntries() const
     return Query([](const PhoneBookDocument& book) { return book.LiveEntries(); });
 }
 
-std::error_code CPhoneBook::SaveEntry(const std::string& section, const PhoneEntry& typed)
+std::error_code CPhoneBook::SaveEntry(const PhoneEntry& loaded, const PhoneEntry& typed)
 {
     return m_file.Update([&](platform::ProfileDocument& document) {
-        PhoneBookDocument(document).SaveEntry(section, typed);
+        PhoneBookDocument(document).SaveEntry(loaded, typed);
     });
 }
 

@@ -22,7 +22,8 @@ public:
     bool IsFull() const;
     std::vector<PhoneEntry> LiveEntries() const;
 
-    [[nodiscard]] std::error_code SaveEntry(const std::string& section, const PhoneEntry& typed);
+    // See PhoneBookDocument::SaveEntry.
+    [[nodiscard]] std::error_code SaveEntry(const PhoneEntry& loaded, const PhoneEntry& typed);
     [[nodiscard]] std::error_code DeleteEntry(const std::string& section);
 
 private:

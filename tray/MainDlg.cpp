@@ -1,6 +1,7 @@
 #include "MainDlg.h"
 
 #include "AboutDlg.h"
+#include "DisplayText.h"
 #include "EntryEditing.h"
 #include "EntryMenu.h"
 #include "Images.h"
@@ -235,18 +236,19 @@ void CMainDlg::reject()
 PhoneEntry CMainDlg::TypedEntry() const
 {
     PhoneEntry typed;
-    typed.name = Field(tray::kNameField)->text().toLocal8Bit().toStdString();
+    typed.name = Field(tray::kNameField)->text().toStdString();
     for (const PhoneKind& kind : PhoneKinds())
-        typed.*kind.number = Field(kind.editorFieldId)->text().toLocal8Bit().toStdString();
+        typed.*kind.number = Field(kind.editorFieldId)->text().toStdString();
     return typed;
 }
 
 void CMainDlg::FillFields(const PhoneEntry& entry)
 {
     BuildEditor();
-    Field(tray::kNameField)->setText(QString::fromLocal8Bit(entry.name));
+    m_loadedEntry = entry;
+    Field(tray::kNameField)->setText(platform::DisplayText(entry.name));
     for (const PhoneKind& kind : PhoneKinds())
-        Field(kind.editorFieldId)->setText(QString::fromLocal8Bit(entry.*kind.number));
+        Field(kind.editorFieldId)->setText(platform::DisplayText(entry.*kind.number));
 }
 
 void CMainDlg::ShowEditorFor(int deleteEnabled, int focusField)
@@ -285,8 +287,7 @@ void CMainDlg::LoadEntryForEdit(unsigned id, const std::string& kindLabel)
 
 void CMainDlg::OnSave()
 {
-    if (std::error_code error =
-            m_phoneBook.SaveEntry(m_bNewEntry ? "" : m_strSection, TypedEntry()))
+    if (std::error_code error = m_phoneBook.SaveEntry(m_loadedEntry, TypedEntry()))
         return ReportSaveFailure(error);
     RebuildAfterChange();
 }

@@ -81,6 +81,9 @@ private:
     platform::Menu m_menu;
     QIcon m_hIcon;
     std::string m_strSection;
+    // The entry as the fields were filled from the file, so that a Save keeps the bytes of every
+    // field the user left as it was shown.
+    PhoneEntry m_loadedEntry;
     int m_bNewEntry = 0;
     int m_bEditorVisible = 0;
     CSystemTray m_trayIcon;

@@ -72,7 +72,7 @@ protected:
     fs::path Ini() const { return m_folder / "telmo.ini"; }
     fs::path Target() const { return m_folder / "out" / "telmo.csv"; }
 
-    void Add(const PhoneEntry& entry) { ASSERT_FALSE(CPhoneBook(Ini()).SaveEntry("", entry)); }
+    void Add(const PhoneEntry& entry) { ASSERT_FALSE(CPhoneBook(Ini()).SaveEntry({}, entry)); }
 
     // Runs the export, choosing the given file in the save question, or cancelling.
     Outcome Export(const std::optional<fs::path>& choice)

@@ -48,7 +48,7 @@ TEST(PhoneBookTest, SaveAndDeleteReachTheFileAndFailuresAreReported)
     PhoneEntry ann;
     ann.name = "Ann";
     ann.cellPhone = "  555 0100  ";
-    ASSERT_FALSE(book.SaveEntry("", ann));
+    ASSERT_FALSE(book.SaveEntry({}, ann));
     EXPECT_EQ(book.LiveEntries()[0].cellPhone, "  555 0100  ");
     EXPECT_EQ(book.LiveEntries()[0].name, "Ann");
     ASSERT_FALSE(book.DeleteEntry("Item3"));
@@ -56,7 +56,7 @@ TEST(PhoneBookTest, SaveAndDeleteReachTheFileAndFailuresAreReported)
 
     chmod((folder / "telmo.ini").c_str(), 0444);
     const std::string before = ReadFile(folder / "telmo.ini");
-    EXPECT_TRUE(book.SaveEntry("", ann));
+    EXPECT_TRUE(book.SaveEntry({}, ann));
     EXPECT_TRUE(book.DeleteEntry("Item0"));
     EXPECT_EQ(ReadFile(folder / "telmo.ini"), before);
 }
@@ -69,7 +69,7 @@ TEST(PhoneBookTest, AFiveEntryBookIsFull)
         EXPECT_FALSE(book.IsFull());
         PhoneEntry entry;
         entry.name = name;
-        ASSERT_FALSE(book.SaveEntry("", entry));
+        ASSERT_FALSE(book.SaveEntry({}, entry));
     }
     EXPECT_TRUE(book.IsFull());
     EXPECT_EQ(book.LiveEntries()[0].section, "Item4");
