@@ -2,6 +2,7 @@
 
 #include "Clipboard.h"
 #include "DBusModemManager.h"
+#include "DisplayText.h"
 #include "Images.h"
 #include "KindPicture.h"
 #include "MessageBox.h"
@@ -16,11 +17,6 @@ namespace {
 
 constexpr QSize kPictureSize(16, 16);
 constexpr int kLargeTextPoints = 12;
-
-QString FromText(const std::string& text)
-{
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // A label that shows its text literally: names and numbers are data, never markup.
 QLabel* MakeText(const QString& text, const char* id)
@@ -140,16 +136,17 @@ void CNumberDlg::setVisible(bool visible)
 
 void CNumberDlg::OnInitDialog()
 {
-    m_nameText->setText(FromText(m_strName));
-    m_numberText->setText(FromText(m_strNumber));
-    m_kindText->setText(FromText(m_strKind));
+    m_nameText->setText(platform::DisplayText(m_strName));
+    m_numberText->setText(platform::DisplayText(m_strNumber));
+    m_kindText->setText(platform::DisplayText(m_strKind));
 
     const int kindPicture = KindPictureNumber(m_strKind);
     m_kindBitmap->setPixmap(kindPicture != 0 ? telmo::ImagePixmap(kindPicture, kPictureSize)
                                              : QPixmap());
 
     // "[*]" in a title is a placeholder for the modified mark; doubled it shows as itself.
-    setWindowTitle(FromText(m_strName).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
+    setWindowTitle(
+        platform::DisplayText(m_strName).replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")));
     m_closeButton->setFocus();
 }
 

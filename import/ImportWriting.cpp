@@ -9,17 +9,14 @@
 
 namespace {
 
-// The entries the import counts: all sections up to Count, less those marked deleted with 1.
+// The entries the import counts: the entry sections the file holds, less those marked deleted.
 int CountExisting(platform::ProfileDocument& document)
 {
-    const ImportBook book(document);
-    const int count = book.GetIniInt("General", "Count", 0);
-    int deleted = 0;
-    for (int n = 0; n < count; ++n) {
-        if (book.GetIniInt("Item" + FormatNumber(n), "Deleted", 0) == 1)
-            ++deleted;
-    }
-    return count - deleted;
+    const std::vector<std::string> sections = PhoneBookDocument(document).EntrySections();
+    return static_cast<int>(
+        std::count_if(sections.begin(), sections.end(), [&](const auto& section) {
+            return document.ReadInt(section, "Deleted", 0) != 1;
+        }));
 }
 
 } // namespace

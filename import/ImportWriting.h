@@ -9,8 +9,8 @@ namespace platform {
 class ProfileFile;
 }
 
-// The entries the phone book holds as the import counts them: all sections up to Count,
-// less those whose Deleted value is exactly 1.
+// The entries the phone book holds as the import counts them: the entry sections the file holds
+// (as both programs read Count), less those whose Deleted value is exactly 1.
 int CountExisting(const platform::ProfileFile& file);
 
 // Whether a phone book of `existing` entries takes `selected` more.

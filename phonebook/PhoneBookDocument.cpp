@@ -1,11 +1,42 @@
 #include "PhoneBookDocument.h"
 
+#include "TextCase.h"
+#include "TextEncoding.h"
+
 #include <algorithm>
+#include <array>
+#include <charconv>
+#include <climits>
+#include <optional>
 
 namespace {
 
 constexpr const char* kGeneral = "General";
+constexpr std::string_view kSectionPrefix = "Item";
 constexpr int kNoPositionFound = 999;
+
+// n of a section named as SectionName(n) names it (letter case aside, as in every lookup). A
+// section numbered INT_MAX could never lie below Count and is none.
+std::optional<int> SectionNumberOf(std::string_view name)
+{
+    if (!platform::StartsWithIgnoringCase(name, kSectionPrefix))
+        return std::nullopt;
+    const std::string_view digits = name.substr(kSectionPrefix.size());
+    int n = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), n);
+    if (error != std::errc() || end != digits.data() + digits.size() || n < 0 || n == INT_MAX ||
+        digits != std::to_string(n))
+        return std::nullopt;
+    return n;
+}
+
+std::array<std::string PhoneEntry::*, 6> TextFields()
+{
+    std::array<std::string PhoneEntry::*, 6> fields{&PhoneEntry::name};
+    for (std::size_t i = 0; i < PhoneKinds().size(); ++i)
+        fields[i + 1] = PhoneKinds()[i].number;
+    return fields;
+}
 
 } // namespace
 
@@ -13,12 +44,37 @@ PhoneBookDocument::PhoneBookDocument(platform::ProfileDocument& document) : m_do
 
 std::string PhoneBookDocument::SectionName(int n)
 {
-    return "Item" + std::to_string(n);
+    return std::string(kSectionPrefix) + std::to_string(n);
+}
+
+std::vector<int> PhoneBookDocument::SectionNumbers() const
+{
+    std::vector<int> numbers;
+    for (std::string_view name : m_document.SectionNames()) {
+        if (std::optional<int> n = SectionNumberOf(name))
+            numbers.push_back(*n);
+    }
+    std::sort(numbers.begin(), numbers.end());
+    return numbers;
 }
 
 int PhoneBookDocument::Count() const
 {
-    return std::max(0, m_document.ReadInt(kGeneral, "Count", 0));
+    const std::vector<int> numbers = SectionNumbers();
+    const int end = numbers.empty() ? 0 : numbers.back() + 1;
+    return std::clamp(m_document.ReadInt(kGeneral, "Count", 0), 0, end);
+}
+
+std::vector<std::string> PhoneBookDocument::EntrySections() const
+{
+    const int count = Count();
+    std::vector<std::string> sections;
+    for (int n : SectionNumbers()) {
+        if (n >= count)
+            break;
+        sections.push_back(SectionName(n));
+    }
+    return sections;
 }
 
 std::string PhoneBookDocument::NextSectionName() const
@@ -28,12 +84,22 @@ std::string PhoneBookDocument::NextSectionName() const
 
 void PhoneBookDocument::IncrementCount()
 {
-    m_document.WriteInt(kGeneral, "Count", Count() + 1);
+    const int count = Count();
+    m_document.WriteInt(kGeneral, "Count", count < INT_MAX ? count + 1 : count);
+}
+
+int PhoneBookDocument::ReadPosition(const std::string& section, const char* key,
+                                    int defaultValue) const
+{
+    // Positions far outside any phone book (hand-edited) are never shown either way; bounding
+    // them leaves room for the steps of one above or below.
+    constexpr int kLimit = INT_MAX / 2;
+    return std::clamp(m_document.ReadInt(section, key, defaultValue), -kLimit, kLimit);
 }
 
 int PhoneBookDocument::ReadPos(const std::string& section) const
 {
-    return m_document.ReadInt(section, "Pos", 0);
+    return ReadPosition(section, "Pos", 0);
 }
 
 bool PhoneBookDocument::IsDeleted(const std::string& section) const
@@ -68,27 +134,24 @@ void PhoneBookDocument::WriteEntry(const std::string& section, const PhoneEntry&
 
 std::string PhoneBookDocument::FindSectionByPos(int position) const
 {
-    const int count = Count();
-    for (int i = 0; i < count; ++i) {
-        std::string section = SectionName(i);
+    for (std::string& section : EntrySections()) {
         if (!IsDeleted(section) && ReadPos(section) == position)
-            return section;
+            return std::move(section);
     }
     return {};
 }
 
 int PhoneBookDocument::LiveCount() const
 {
-    const int count = Count();
-    int deleted = 0;
-    for (int i = 0; i < count; ++i)
-        deleted += IsDeleted(SectionName(i));
-    return count - deleted;
+    const std::vector<std::string> sections = EntrySections();
+    return static_cast<int>(std::count_if(sections.begin(), sections.end(),
+                                          [&](const std::string& s) { return !IsDeleted(s); }));
 }
 
 bool PhoneBookDocument::IsFull() const
 {
-    return LiveCount() >= kPhoneBookCapacity;
+    // A book whose Count is already the largest int has no section number left for another entry.
+    return LiveCount() >= kPhoneBookCapacity || Count() == INT_MAX;
 }
 
 int PhoneBookDocument::InsertPos(const std::string& name)
@@ -96,13 +159,14 @@ int PhoneBookDocument::InsertPos(const std::string& name)
     const int count = Count();
     if (count == 0)
         return 0;
+    const std::vector<std::string> sections = EntrySections();
+    const int absent = count - static_cast<int>(sections.size());
 
-    int top = m_document.ReadInt(kGeneral, "TopPos", -1);
+    int top = ReadPosition(kGeneral, "TopPos", -1);
     int candidate = top >= 0 ? top : kNoPositionFound;
     bool found = false;
-    int deleted = 0;
-    for (int i = 0; i < count; ++i) {
-        const std::string section = SectionName(i);
+    int deleted = absent; // a missing section is no live entry
+    for (const std::string& section : sections) {
         const bool isDeleted = IsDeleted(section);
         deleted += isDeleted;
         if (!isDeleted && NameSortsBefore(name, m_document.ReadString(section, "Name", ""))) {
@@ -117,8 +181,7 @@ int PhoneBookDocument::InsertPos(const std::string& name)
         ++candidate;
         ++top;
     }
-    for (int i = 0; i < count; ++i) {
-        const std::string section = SectionName(i);
+    for (const std::string& section : sections) {
         if (IsDeleted(section))
             continue;
         const int pos = ReadPos(section);
@@ -141,12 +204,10 @@ void PhoneBookDocument::DeleteEntry(const std::string& section)
     // Deleting a section twice would close the same gap twice and shift every later entry.
     if (!IsLiveSection(section))
         return;
-    const int top = m_document.ReadInt(kGeneral, "TopPos", 0);
-    const int count = Count();
+    const int top = ReadPosition(kGeneral, "TopPos", 0);
     const int deletedPos = ReadPos(section);
     m_document.WriteInt(section, "Deleted", 1);
-    for (int i = 0; i < count; ++i) {
-        const std::string other = SectionName(i);
+    for (const std::string& other : EntrySections()) {
         const int pos = ReadPos(other);
         if (pos > deletedPos)
             m_document.WriteInt(other, "Pos", pos - 1);
@@ -154,7 +215,12 @@ void PhoneBookDocument::DeleteEntry(const std::string& section)
     m_document.WriteInt(kGeneral, "TopPos", std::max(0, top - 1));
 }
 
-std::string PhoneBookDocument::AddEntry(const PhoneEntry& entry)
+std::string PhoneBookDocument::AddEntry(const PhoneEntry& text)
+{
+    return AddStoredEntry(StoredEntry(PhoneEntry{}, text));
+}
+
+std::string PhoneBookDocument::AddStoredEntry(const PhoneEntry& entry)
 {
     const int position = InsertPos(entry.name);
     const std::string section = NextSectionName();
@@ -172,15 +238,72 @@ bool PhoneBookDocument::HoldsEntry(const PhoneEntry& loaded) const
 std::optional<std::string> PhoneBookDocument::SaveEntry(const PhoneEntry& loaded,
                                                         const PhoneEntry& typed)
 {
-    if (!HoldsEntry(loaded))
-        return IsFull() ? std::nullopt : std::optional(AddEntry(typed));
-    if (loaded.name != typed.name) {
-        // The old entry goes first, so that it neither holds a place nor counts as a neighbour.
-        DeleteEntry(loaded.section);
-        return AddEntry(typed);
+    if (!HoldsEntry(loaded)) {
+        if (IsFull())
+            return std::nullopt;
+        return AddStoredEntry(StoredEntry(loaded, typed));
     }
-    WriteEntry(loaded.section, typed, ReadPos(loaded.section));
-    return loaded.section;
+    const PhoneEntry stored = StoredEntry(loaded, typed);
+    const std::string& section = loaded.section;
+    if (m_document.ReadString(section, "Name", "") != stored.name) {
+        // The old entry goes first, so that it neither holds a place nor counts as a neighbour.
+        DeleteEntry(section);
+        return AddStoredEntry(stored);
+    }
+    WriteEntry(section, stored, ReadPos(section));
+    return section;
+}
+
+PhoneEntry PhoneBookDocument::StoredEntry(const PhoneEntry& loaded, const PhoneEntry& typed)
+{
+    const auto fields = TextFields();
+    std::array<bool, fields.size()> kept{};
+    std::array<std::string, fields.size()> text;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        kept[i] = typed.*fields[i] == platform::AsUtf8(loaded.*fields[i]);
+        text[i] = platform::ProfileDocument::StoredValue(typed.*fields[i]);
+    }
+    PhoneEntry stored;
+    stored.section = loaded.section;
+    if (!m_document.IsUtf8()) {
+        std::array<std::optional<std::string>, fields.size()> legacy;
+        bool fits = true;
+        for (std::size_t i = 0; i < fields.size() && fits; ++i) {
+            legacy[i] = kept[i] ? loaded.*fields[i] : platform::Utf8AsWindows1252(text[i]);
+            fits = legacy[i].has_value();
+        }
+        if (fits) {
+            for (std::size_t i = 0; i < fields.size(); ++i)
+                stored.*fields[i] = std::move(*legacy[i]);
+            return stored;
+        }
+        ConvertToUtf8();
+    }
+    // Bytes kept from a legacy file that has become UTF-8 since are stored as the text they show.
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const bool keepBytes = kept[i] && platform::IsValidUtf8(loaded.*fields[i]);
+        stored.*fields[i] = keepBytes ? loaded.*fields[i] : std::move(text[i]);
+    }
+    return stored;
+}
+
+void PhoneBookDocument::ConvertToUtf8()
+{
+    m_document.ConvertToUtf8();
+    // Some letters sort differently in the two encodings (Windows-1252 puts \x8A before \xDC,
+    // UTF-8 puts U+00DC before U+0160), so the live entries take their positions anew in the new
+    // byte order of their names; the set of positions stays as it was.
+    std::vector<PhoneEntry> live = LiveEntries();
+    std::vector<int> positions;
+    for (const PhoneEntry& entry : live)
+        positions.push_back(entry.pos);
+    std::stable_sort(live.begin(), live.end(), [](const PhoneEntry& a, const PhoneEntry& b) {
+        return NameSortsBefore(a.name, b.name);
+    });
+    for (std::size_t i = 0; i < live.size(); ++i) {
+        if (live[i].pos != positions[i])
+            m_document.WriteInt(live[i].section, "Pos", positions[i]);
+    }
 }
 
 void PhoneBookDocument::DiscardAll()
@@ -192,9 +315,8 @@ void PhoneBookDocument::DiscardAll()
 std::vector<PhoneEntry> PhoneBookDocument::LiveEntries() const
 {
     std::vector<PhoneEntry> entries;
-    const int count = Count();
-    for (int i = 0; i < count; ++i) {
-        PhoneEntry entry = ReadEntry(SectionName(i));
+    for (const std::string& section : EntrySections()) {
+        PhoneEntry entry = ReadEntry(section);
         if (entry.deleted == 0)
             entries.push_back(std::move(entry));
     }
@@ -207,10 +329,6 @@ bool PhoneBookDocument::IsLiveSection(const std::string& section) const
 {
     if (section.empty() || IsDeleted(section))
         return false;
-    const int count = Count();
-    for (int i = 0; i < count; ++i) {
-        if (SectionName(i) == section)
-            return true;
-    }
-    return false;
+    const std::vector<std::string> sections = EntrySections();
+    return std::find(sections.begin(), sections.end(), section) != sections.end();
 }

@@ -18,7 +18,13 @@ public:
 
     static std::string SectionName(int n);
 
+    // Count as both programs read it: never below 0 and never past the last entry section the
+    // file holds, so a hand-edited Count cannot make anyone walk sections that are not there or
+    // number a section beyond the range of int.
     int Count() const;
+    // The sections of the phone book (Item0 .. Item<Count-1>) that the file holds, in number
+    // order; a missing section is no entry.
+    std::vector<std::string> EntrySections() const;
     std::string NextSectionName() const;
     void IncrementCount();
 
@@ -27,22 +33,31 @@ public:
     std::string FindSectionByPos(int position) const;
     int LiveCount() const;
     bool IsFull() const;
+    // The position for a name as it is stored (see StoredEntry).
     int InsertPos(const std::string& name);
     void DeleteEntry(const std::string& section);
 
-    // Adds an entry at its sorted place in a new section; returns the section.
-    std::string AddEntry(const PhoneEntry& entry);
+    // Adds an entry of new text at its sorted place in a new section; returns the section.
+    std::string AddEntry(const PhoneEntry& text);
 
     // Whether the section of an entry as it was read still holds it: live, under the same name.
     // Another program may have deleted it or reused its section for someone else since.
     bool HoldsEntry(const PhoneEntry& loaded) const;
 
-    // Saves what the editor holds; `loaded` is the entry as the editor opened it, with no
-    // section for a new one. While its section still holds it, a changed name moves the entry
-    // to a new section at its new place and the same name is rewritten in place. Otherwise (a
-    // new entry, or one gone since it was opened) the typed entry is added, unless the book is
-    // full: then nothing is written and there is no section. Returns the section.
+    // Saves what the editor holds: `loaded` is the entry as the editor was filled from the file
+    // (its section empty for a new entry), `typed` the UTF-8 text of its fields now. While its
+    // section still holds it, a changed name moves the entry to a new section at its new place
+    // and the same name is rewritten in place. Otherwise (a new entry, or one gone since it was
+    // opened) the typed entry is added, unless the book is full: then nothing is written and
+    // there is no section. Returns the section.
     std::optional<std::string> SaveEntry(const PhoneEntry& loaded, const PhoneEntry& typed);
+
+    // The entry's fields as they will be stored. A field whose text is still what `loaded` shows
+    // keeps its bytes. New text has its line breaks turned into blanks, as every stored value
+    // has, and takes the file's encoding: a file in the legacy Windows-1252 code page stays in it
+    // while every character fits; otherwise the whole file becomes UTF-8 first. A file thus holds
+    // one encoding, and the byte order of its names is the same for both programs.
+    PhoneEntry StoredEntry(const PhoneEntry& loaded, const PhoneEntry& typed);
 
     // Forgets every entry, leaving an empty phone book whose positions start again at 0.
     void DiscardAll();
@@ -51,7 +66,11 @@ public:
     std::vector<PhoneEntry> LiveEntries() const;
 
 private:
+    std::vector<int> SectionNumbers() const;
+    std::string AddStoredEntry(const PhoneEntry& entry);
+    void ConvertToUtf8();
     bool IsLiveSection(const std::string& section) const;
+    int ReadPosition(const std::string& section, const char* key, int defaultValue) const;
     int ReadPos(const std::string& section) const;
     bool IsDeleted(const std::string& section) const;
 

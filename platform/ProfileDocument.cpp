@@ -1,6 +1,7 @@
 #include "ProfileDocument.h"
 
 #include "TextCase.h"
+#include "TextEncoding.h"
 
 #include <algorithm>
 #include <climits>
@@ -52,17 +53,11 @@ std::string_view DecodeValue(std::string_view line)
     return value;
 }
 
-// Quotes a value whose blanks or quotes would otherwise be lost when read back, and turns line
-// breaks into blanks so that no value can end its line and start a key or a section.
-std::string EncodeValue(std::string_view value)
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool HoldsLineBreak(std::string_view text)
 {
-    std::string encoded(value);
-    std::replace(encoded.begin(), encoded.end(), '\r', ' ');
-    std::replace(encoded.begin(), encoded.end(), '\n', ' ');
-    bool loosesBlanks = !encoded.empty() && (IsBlank(encoded.front()) || IsBlank(encoded.back()));
-    if (loosesBlanks || HasSurroundingQuotes(encoded))
-        return '"' + encoded + '"';
-    return encoded;
+    return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
 } // namespace
@@ -116,6 +111,11 @@ std::string_view ProfileDocument::Keep(std::string text)
 ProfileDocument ProfileDocument::Parse(std::string_view bytes)
 {
     ProfileDocument document;
+    // Editors on other systems begin a UTF-8 file with a byte-order mark: it is no part of the
+    // first line, and it is written back as it was.
+    document.m_byteOrderMark = bytes.starts_with(kByteOrderMark);
+    if (document.m_byteOrderMark)
+        bytes.remove_prefix(kByteOrderMark.size());
     document.m_parsed->assign(bytes);
     const std::string_view parsed = *document.m_parsed;
     bool lineBreakSeen = false;
@@ -133,32 +133,56 @@ ProfileDocument ProfileDocument::Parse(std::string_view bytes)
             if (!lineBreakSeen)
                 document.m_lineBreak = ending;
             lineBreakSeen = true;
+        } else if (!text.empty() && text.back() == '\r') {
+            text.remove_suffix(1);
+            ending = LineBreak::Cr;
         }
         start = newline == std::string_view::npos ? parsed.size() : newline + 1;
 
-        if (std::optional<std::string_view> name = SectionNameOf(text)) {
-            document.m_sectionByName.try_emplace(*name, document.m_sections.size());
+        if (SectionNameOf(text))
             document.m_sections.push_back(Section{Line{text, {}, false, ending}, {}});
-        } else {
+        else
             document.m_sections.back().lines.push_back(MakeLine(text, ending));
-        }
     }
+    document.IndexSections();
     return document;
+}
+
+void ProfileDocument::IndexSections()
+{
+    m_sectionByName.clear();
+    for (std::size_t i = 1; i < m_sections.size(); ++i)
+        m_sectionByName.try_emplace(*SectionNameOf(m_sections[i].header.text), i);
 }
 
 std::string ProfileDocument::Serialize() const
 {
-    std::string bytes;
+    std::string bytes(m_byteOrderMark ? kByteOrderMark : "");
     bytes.reserve(m_parsed->size() + 64);
     auto lineBreak = [](LineBreak ending) -> std::string_view {
-        return ending == LineBreak::CrLf ? "\r\n" : ending == LineBreak::Lf ? "\n" : "";
+        switch (ending) {
+        case LineBreak::CrLf:
+            return "\r\n";
+        case LineBreak::Lf:
+            return "\n";
+        case LineBreak::Cr:
+            return "\r";
+        case LineBreak::None:
+            break;
+        }
+        return "";
     };
+    LineBreak previous = LineBreak::Lf;
     auto append = [&](const Line& line) {
-        // A line that lost its break by being last gets one once something follows it.
-        if (!bytes.empty() && bytes.back() != '\n')
+        // A line that lost its break by being last gets one once something follows it; a lone
+        // CR that ended the file is completed to a CR LF, so the line before reads the same.
+        if (previous == LineBreak::None)
             bytes += lineBreak(m_lineBreak);
+        else if (previous == LineBreak::Cr)
+            bytes += '\n';
         bytes += line.text;
         bytes += lineBreak(line.ending);
+        previous = line.ending;
     };
     for (std::size_t i = 0; i < m_sections.size(); ++i) {
         if (i > 0)
@@ -211,26 +235,86 @@ std::size_t ProfileDocument::SectionIndexForWriting(std::string_view name)
     return m_sections.size() - 1;
 }
 
-void ProfileDocument::WriteString(std::string_view section, std::string_view key,
+bool ProfileDocument::CanWrite(std::string_view section, std::string_view key)
+{
+    key = Trim(key);
+    const bool keyStartsOtherLine = !key.empty() && (key.front() == ';' || key.front() == '[');
+    return !HoldsLineBreak(section) && section.find(']') == std::string_view::npos &&
+           !HoldsLineBreak(key) && key.find('=') == std::string_view::npos && !keyStartsOtherLine;
+}
+
+std::string ProfileDocument::StoredValue(std::string_view value)
+{
+    std::string stored(value);
+    std::replace(stored.begin(), stored.end(), '\r', ' ');
+    std::replace(stored.begin(), stored.end(), '\n', ' ');
+    return stored;
+}
+
+bool ProfileDocument::WriteString(std::string_view section, std::string_view key,
                                   std::string_view value)
 {
+    if (!CanWrite(section, key))
+        return false;
     Section& target = m_sections[SectionIndexForWriting(section)];
-    const std::string encoded = EncodeValue(value);
+    // Quotes keep the blanks at either end and a value's own surrounding quotes.
+    std::string encoded = StoredValue(value);
+    const bool losesBlanks =
+        !encoded.empty() && (IsBlank(encoded.front()) || IsBlank(encoded.back()));
+    if (losesBlanks || HasSurroundingQuotes(encoded))
+        encoded = '"' + encoded + '"';
 
     if (const Line* existing = FindKey(target, key)) {
         Line& line = target.lines[static_cast<std::size_t>(existing - target.lines.data())];
         line = MakeLine(Keep(std::string(line.key) + "=" + encoded), line.ending);
-        return;
+        return true;
     }
     auto lastKey = std::find_if(target.lines.rbegin(), target.lines.rend(),
                                 [](const Line& line) { return line.isKey; });
     target.lines.insert(lastKey.base(),
                         MakeLine(Keep(std::string(Trim(key)) + "=" + encoded), m_lineBreak));
+    return true;
 }
 
-void ProfileDocument::WriteInt(std::string_view section, std::string_view key, int value)
+bool ProfileDocument::WriteInt(std::string_view section, std::string_view key, int value)
 {
-    WriteString(section, key, std::to_string(value));
+    return WriteString(section, key, std::to_string(value));
+}
+
+std::vector<std::string_view> ProfileDocument::SectionNames() const
+{
+    std::vector<std::string_view> names;
+    names.reserve(m_sectionByName.size());
+    for (const auto& [name, index] : m_sectionByName)
+        names.push_back(name);
+    return names;
+}
+
+bool ProfileDocument::IsUtf8() const
+{
+    auto valid = [](const Line& line) { return IsValidUtf8(line.text); };
+    return std::all_of(m_sections.begin(), m_sections.end(), [&](const Section& section) {
+        return valid(section.header) &&
+               std::all_of(section.lines.begin(), section.lines.end(), valid);
+    });
+}
+
+void ProfileDocument::ConvertToUtf8()
+{
+    auto convert = [&](Line& line, bool isHeader) {
+        if (IsValidUtf8(line.text))
+            return;
+        std::string converted;
+        AppendWindows1252AsUtf8(line.text, converted);
+        const std::string_view kept = Keep(std::move(converted));
+        line = isHeader ? Line{kept, {}, false, line.ending} : MakeLine(kept, line.ending);
+    };
+    for (Section& section : m_sections) {
+        convert(section.header, true);
+        for (Line& line : section.lines)
+            convert(line, false);
+    }
+    IndexSections();
 }
 
 } // namespace platform

@@ -13,7 +13,8 @@ namespace platform {
 // One initialisation file held in memory: "[section]" lines and "key=value" lines.
 // Section and key names compare without regard to ASCII case and the first of duplicates wins.
 // Every line that is not touched by a write (comments, blank lines, unknown lines, the case of
-// names, each line's own line break) is written back exactly as it was read.
+// names, each line's own line break, a UTF-8 byte-order mark) is written back exactly as it was
+// read.
 class ProfileDocument
 {
 public:
@@ -27,15 +28,37 @@ public:
                            std::string_view defaultValue) const;
     int ReadInt(std::string_view section, std::string_view key, int defaultValue) const;
 
-    void WriteString(std::string_view section, std::string_view key, std::string_view value);
-    void WriteInt(std::string_view section, std::string_view key, int value);
+    // Both refuse, changing nothing, a section or key name that could not be read back as
+    // itself (see CanWrite).
+    bool WriteString(std::string_view section, std::string_view key, std::string_view value);
+    bool WriteInt(std::string_view section, std::string_view key, int value);
+
+    // Whether a section and a key of these names can be written: neither holds a line break, a
+    // section name holds no "]", and a key neither holds "=" nor begins with ";" or "[", any of
+    // which would end the name early or turn the line into a comment or a section.
+    static bool CanWrite(std::string_view section, std::string_view key);
+
+    // What a value reads back as once written: each line break becomes a blank, so that no value
+    // can end its line and start a key or a section.
+    static std::string StoredValue(std::string_view value);
+
+    // The names of the sections, the first of each name only, in no particular order.
+    std::vector<std::string_view> SectionNames() const;
+
+    // Whether every line is valid UTF-8; a file that is not holds the legacy Windows-1252 code
+    // page (in some lines at least).
+    bool IsUtf8() const;
+    // Rewrites each line that is not valid UTF-8 from Windows-1252 to UTF-8, so that every value
+    // still shows the same text and the whole file is UTF-8.
+    void ConvertToUtf8();
 
 private:
     enum class LineBreak : unsigned char
     {
         None,
         Lf,
-        CrLf
+        CrLf,
+        Cr // only a lone CR that ends the file, which no later line may join to a CR LF
     };
 
     // Text views point into the parsed bytes or into m_written, both of which never move.
@@ -69,6 +92,7 @@ private:
     const Section* FindSection(std::string_view name) const;
     static const Line* FindKey(const Section& section, std::string_view key);
     std::size_t SectionIndexForWriting(std::string_view name);
+    void IndexSections();
 
     std::unique_ptr<std::string> m_parsed;
     std::deque<std::string> m_written;
@@ -77,6 +101,7 @@ private:
     std::unordered_map<std::string_view, std::size_t, CaseInsensitiveHash, CaseInsensitiveEqual>
         m_sectionByName; // name -> the first section of that name
     LineBreak m_lineBreak = LineBreak::Lf;
+    bool m_byteOrderMark = false;
 };
 
 // Reads an integer as the original platform did: leading blanks, an optional sign, then digits up

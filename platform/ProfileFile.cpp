@@ -5,7 +5,6 @@
 
 #include <fcntl.h>
 #include <string>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -58,6 +57,35 @@ void RemoveAbandonedTemporaries(const std::filesystem::path& file)
     }
 }
 
+// Writers take a lock on a small file beside the file itself, which outlives every replacement of
+// the file, with a byte-range lock: that, unlike flock, works on network file systems too (NFS
+// emulates flock with byte-range locks, which need a file open for writing). The lock belongs to
+// the open file, not to the process, so two ProfileFile objects in one process exclude each other
+// as well. Without a lock service at all (an NFS mount whose lock manager is missing) the lock
+// cannot be had; a write then goes ahead without it, still whole thanks to the atomic replacement.
+int OpenLockFile(const std::filesystem::path& file)
+{
+    const std::filesystem::path path = FolderOf(file) / ("." + file.filename().string() + ".lock");
+    return open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+}
+
+// `lock` is the result of OpenLockFile, errno still telling why it failed.
+std::error_code WaitForWriteLock(const FileDescriptor& lock)
+{
+    if (!lock.valid())
+        return LastError();
+    struct flock whole = {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    while (fcntl(lock.get(), F_OFD_SETLKW, &whole) != 0) {
+        if (errno == ENOLCK)
+            return {};
+        if (errno != EINTR)
+            return LastError();
+    }
+    return {};
+}
+
 } // namespace
 
 ProfileFile::ProfileFile(std::filesystem::path path) : m_path(std::move(path)) {}
@@ -92,12 +120,14 @@ int ProfileFile::ReadInt(std::string_view section, std::string_view key, int def
 std::error_code ProfileFile::WriteString(std::string_view section, std::string_view key,
                                          std::string_view value)
 {
+    if (!ProfileDocument::CanWrite(section, key))
+        return std::make_error_code(std::errc::invalid_argument);
     return Update([&](ProfileDocument& document) { document.WriteString(section, key, value); });
 }
 
 std::error_code ProfileFile::WriteInt(std::string_view section, std::string_view key, int value)
 {
-    return Update([&](ProfileDocument& document) { document.WriteInt(section, key, value); });
+    return WriteString(section, key, std::to_string(value));
 }
 
 std::error_code ProfileFile::Update(const std::function<void(ProfileDocument&)>& change)
@@ -105,13 +135,10 @@ std::error_code ProfileFile::Update(const std::function<void(ProfileDocument&)>&
     const std::filesystem::path file = ResolveLinks(m_path);
     const std::filesystem::path folder = FolderOf(file);
 
-    // The lock is taken on the folder, which outlives every replacement of the file itself.
-    FileDescriptor folderFd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!folderFd.valid())
-        return LastError();
-    while (flock(folderFd.get(), LOCK_EX) != 0)
-        if (errno != EINTR)
-            return LastError();
+    // A folder where no lock file can be made (read-only, missing) takes no write either; a
+    // change that alters nothing still succeeds there.
+    const FileDescriptor lock(OpenLockFile(file));
+    const std::error_code lockError = WaitForWriteLock(lock);
 
     std::string before;
     bool exists = false;
@@ -122,6 +149,8 @@ std::error_code ProfileFile::Update(const std::function<void(ProfileDocument&)>&
     std::string after = document.Serialize();
     if (after == before)
         return {};
+    if (lockError)
+        return lockError;
     if ((exists && MarkedReadOnly(file)) || MarkedReadOnly(folder))
         return std::make_error_code(std::errc::permission_denied);
     RemoveAbandonedTemporaries(file);

@@ -1,5 +1,6 @@
 #include "TextEncoding.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -70,6 +71,16 @@ std::size_t ValidSequenceLength(std::string_view text, std::size_t i)
     return 0;
 }
 
+// The code point of one valid UTF-8 sequence.
+char32_t DecodeSequence(std::string_view sequence)
+{
+    static constexpr unsigned char kLeadMask[] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    char32_t codePoint = static_cast<unsigned char>(sequence[0]) & kLeadMask[sequence.size()];
+    for (std::size_t k = 1; k < sequence.size(); ++k)
+        codePoint = (codePoint << 6) | (static_cast<unsigned char>(sequence[k]) & 0x3F);
+    return codePoint;
+}
+
 } // namespace
 
 DetectedEncoding DetectEncoding(std::string_view firstBytes)
@@ -114,6 +125,13 @@ void MakeUtf8(std::string& text)
     text.swap(converted);
 }
 
+std::string AsUtf8(std::string_view text)
+{
+    std::string converted(text);
+    MakeUtf8(converted);
+    return converted;
+}
+
 void AppendWindows1252AsUtf8(std::string_view text, std::string& out)
 {
     for (const char c : text) {
@@ -123,6 +141,28 @@ void AppendWindows1252AsUtf8(std::string_view text, std::string& out)
         else
             AppendCodePoint(byte, out);
     }
+}
+
+std::optional<std::string> Utf8AsWindows1252(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = ValidSequenceLength(text, i);
+        if (length == 0)
+            return std::nullopt;
+        const char32_t codePoint = DecodeSequence(text.substr(i, length));
+        i += length;
+        if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
+            out.push_back(static_cast<char>(codePoint));
+            continue;
+        }
+        const auto* high = std::find(kWindows1252High.begin(), kWindows1252High.end(), codePoint);
+        if (high == kWindows1252High.end())
+            return std::nullopt;
+        out.push_back(static_cast<char>(0x80 + (high - kWindows1252High.begin())));
+    }
+    return out;
 }
 
 void AppendUtf16AsUtf8(std::string_view bytes, bool bigEndian, std::string& out)

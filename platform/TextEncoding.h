@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,8 +33,14 @@ bool IsValidUtf8(std::string_view text);
 // Text of the 8-bit encodings as UTF-8: unchanged when it already is valid UTF-8, otherwise
 // read as Windows-1252.
 void MakeUtf8(std::string& text);
+// The same for a copy: the one conversion by which the file's text is shown.
+std::string AsUtf8(std::string_view text);
 
 void AppendWindows1252AsUtf8(std::string_view text, std::string& out);
+
+// UTF-8 text in Windows-1252, or nothing when a character has no place in that code page (or the
+// text is not valid UTF-8).
+std::optional<std::string> Utf8AsWindows1252(std::string_view text);
 
 // UTF-16 code units (two bytes each, in the given byte order) as UTF-8. Unpaired surrogates
 // and a last odd byte become U+FFFD, so no input can produce invalid UTF-8.

@@ -1,6 +1,7 @@
 #include "MainDlg.h"
 
 #include "AboutDlg.h"
+#include "DisplayText.h"
 #include "EntryEditing.h"
 #include "EntryMenu.h"
 #include "Images.h"
@@ -11,6 +12,7 @@
 #include "ResourceIds.h"
 #include "SettingsDlg.h"
 #include "Shell.h"
+#include "TextEncoding.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -236,18 +238,19 @@ void CMainDlg::reject()
 PhoneEntry CMainDlg::TypedEntry() const
 {
     PhoneEntry typed;
-    typed.name = Field(tray::kNameField)->text().toLocal8Bit().toStdString();
+    typed.name = Field(tray::kNameField)->text().toStdString();
     for (const PhoneKind& kind : PhoneKinds())
-        typed.*kind.number = Field(kind.editorFieldId)->text().toLocal8Bit().toStdString();
+        typed.*kind.number = Field(kind.editorFieldId)->text().toStdString();
     return typed;
 }
 
 void CMainDlg::FillFields(const PhoneEntry& entry)
 {
     BuildEditor();
-    Field(tray::kNameField)->setText(QString::fromLocal8Bit(entry.name));
+    m_loadedEntry = entry;
+    Field(tray::kNameField)->setText(platform::DisplayText(entry.name));
     for (const PhoneKind& kind : PhoneKinds())
-        Field(kind.editorFieldId)->setText(QString::fromLocal8Bit(entry.*kind.number));
+        Field(kind.editorFieldId)->setText(platform::DisplayText(entry.*kind.number));
 }
 
 void CMainDlg::ShowEditorFor(int deleteEnabled, int focusField)
@@ -268,8 +271,6 @@ void CMainDlg::OnNewEntry()
     if (m_phoneBook.IsFull())
         return ShowLimitMessage();
     m_bNewEntry = 1;
-    m_strSection.clear();
-    m_strLoadedName.clear();
     FillFields(PhoneEntry{});
     ShowEditorFor(0, tray::kNameField);
 }
@@ -285,27 +286,15 @@ void CMainDlg::EditShownEntry(const tray::EntryMenuItem& shown, const std::strin
 {
     const std::optional<PhoneEntry> entry = tray::EntryStillShown(m_phoneBook, shown);
     // An entry gone since the menu was built leaves an empty editor that saves a new entry.
-    m_strSection = entry ? entry->section : std::string();
-    m_strLoadedName = entry ? entry->name : std::string();
     m_bNewEntry = entry ? 0 : 1;
     FillFields(entry.value_or(PhoneEntry{}));
     const int kindField = tray::FieldForKindLabel(kindLabel);
     ShowEditorFor(!m_bNewEntry, kindField ? kindField : tray::kNameField);
 }
 
-PhoneEntry CMainDlg::LoadedEntry() const
-{
-    PhoneEntry loaded;
-    if (!m_bNewEntry) {
-        loaded.section = m_strSection;
-        loaded.name = m_strLoadedName;
-    }
-    return loaded;
-}
-
 void CMainDlg::OnSave()
 {
-    const std::error_code error = m_phoneBook.SaveEntry(LoadedEntry(), TypedEntry());
+    const std::error_code error = m_phoneBook.SaveEntry(m_loadedEntry, TypedEntry());
     // Another program filled the book while the editor was open; the typed text stays.
     if (error == PhoneBookError::Full)
         return ShowLimitMessage();
@@ -323,12 +312,12 @@ void CMainDlg::OnDelete()
     if (answer != platform::MessageResult::Yes)
         return;
     const std::error_code error =
-        m_bNewEntry ? std::error_code() : m_phoneBook.DeleteEntry(LoadedEntry());
+        m_bNewEntry ? std::error_code() : m_phoneBook.DeleteEntry(m_loadedEntry);
     if (error == PhoneBookError::EntryGone) {
-        platform::ShowMessageBox(this, {tray::EntryGoneMessage(m_strLoadedName),
-                                        QCoreApplication::applicationName().toStdString(),
-                                        platform::MessageButtons::Ok,
-                                        platform::MessageIcon::Exclamation});
+        platform::ShowMessageBox(
+            this, {tray::EntryGoneMessage(platform::AsUtf8(m_loadedEntry.name)),
+                   QCoreApplication::applicationName().toStdString(), platform::MessageButtons::Ok,
+                   platform::MessageIcon::Exclamation});
     } else if (error) {
         return ReportSaveFailure(error);
     }

@@ -77,7 +77,6 @@ private:
     // Opens the editor on the entry a menu item showed, when its section still holds it.
     void EditShownEntry(const tray::EntryMenuItem& shown, const std::string& kindLabel);
     // The entry as the editor opened it; no section for a new one.
-    PhoneEntry LoadedEntry() const;
     void RebuildAfterChange();
     void ReportSaveFailure(std::error_code error);
 
@@ -86,8 +85,9 @@ private:
     platform::NotifyIconService& m_icons;
     platform::Menu m_menu;
     QIcon m_hIcon;
-    std::string m_strSection;
-    std::string m_strLoadedName; // the stored name when the entry was opened
+    // The entry as the fields were filled from the file, so that a Save keeps the bytes of every
+    // field the user left as it was shown.
+    PhoneEntry m_loadedEntry;
     int m_bNewEntry = 0;
     int m_bEditorVisible = 0;
     CSystemTray m_trayIcon;

@@ -137,6 +137,11 @@ TEST_F(NumberDlgTest, TextsAreShownExactlyAsGiven)
     ASSERT_NE(card.windowHandle(), nullptr);
     EXPECT_EQ(card.windowHandle()->title(), name);
 
+    CNumberDlg carriedOver(IniPath());
+    Fill(carriedOver, "M\xFCller", "1", "Work:"); // Windows-1252, as the original platform wrote
+    carriedOver.show();
+    EXPECT_EQ(Shown(carriedOver, "1006"), QString::fromUtf8("M\xC3\xBCller"));
+
     const std::string longNumber(300, '7');
     CNumberDlg longCard(IniPath());
     Fill(longCard, "Ann", longNumber, "Home:");

@@ -113,9 +113,9 @@ TEST_F(ImportBookTest, ValuesAreNeitherCutNorChanged)
     EXPECT_EQ(book.GetIniString("Item0", "HomePhone", ""), " +1 (555) 010-0199 ");
     EXPECT_EQ(book.InsertPos(longName + "A"), 1);
     EXPECT_EQ(FormatNumber(-42), "-42");
-    book.WriteIniInt("General", "Count", 7);
-    EXPECT_EQ(book.GetIniInt("General", "Count", 0), 7);
-    EXPECT_EQ(book.NextSectionName(), "Item7");
+    book.WriteIniInt("General", "Count", 0);
+    EXPECT_EQ(book.GetIniInt("General", "Count", -1), 0);
+    EXPECT_EQ(book.NextSectionName(), "Item0");
 }
 
 TEST(ImportBookPathTest, TheBookLiesBesideTheProgram)

@@ -23,14 +23,16 @@ SourceRow Row(const std::string& name, const std::string& home)
     return row;
 }
 
-TEST_F(ImportWritingTest, CountsEverySectionUpToCountExceptThoseMarkedDeletedWithOne)
+TEST_F(ImportWritingTest, CountsTheSectionsUpToCountExceptThoseMarkedDeletedWithOne)
 {
     const platform::ProfileFile file(m_ini);
     EXPECT_EQ(CountExisting(file), 0) << "no phone book yet";
     WriteIn(m_folder, "telmo.ini",
             "[General]\nCount=5\n[Item0]\nDeleted=0\n[Item1]\nDeleted=1\n[Item2]\nDeleted=2\n"
             "[Item3]\nName=no Deleted key\n[Item5]\nDeleted=1\n");
-    EXPECT_EQ(CountExisting(file), 4) << "a Deleted value of 2 and a missing section count";
+    EXPECT_EQ(CountExisting(file), 3) << "a Deleted value of 2 counts, a missing section does not";
+    WriteIn(m_folder, "telmo.ini", "[General]\nCount=-3\n[Item0]\n[Item1]\n[Item2]\n");
+    EXPECT_EQ(CountExisting(file), 0) << "a negative Count is 0, as for the tray program";
 }
 
 TEST_F(ImportWritingTest, TheCapacityIsFiveEntries)

@@ -235,3 +235,134 @@ TEST(PhoneBookInvariantTest, RandomEditsKeepPositionsSortedAndDense)
         }
     }
 }
+
+// Count as a hand-edited file may hold it: both programs read it the same bounded way, walk only
+// the sections that are there, and never number a section past the range of int.
+TEST(PhoneBookCountTest, CountIsBoundedByTheSectionsTheFileHolds)
+{
+    const std::string threeLive = "[Item0]\nName=A\n[Item1]\nName=B\n[Item2]\nName=C\n";
+    const struct
+    {
+        std::string file;
+        int count;
+        int live;
+        const char* next; // the section a new entry takes
+        int countAfterAdding;
+    } rows[] = {
+        {"[General]\nCount=-3\n" + threeLive, 0, 0, "Item0", 1},
+        {"[General]\nCount=2000000000\n" + threeLive, 3, 3, "Item3", 4},
+        {"[General]\nCount=2147483647\n" + threeLive, 3, 3, "Item3", 4},
+        {"[General]\nCount=9\n[Item0]\n[Item3]\nDeleted=1\n[item4]\n[Item05]\n", 5, 2, "Item5", 6},
+        {"[General]\nCount=2147483647\n[Item2147483646]\n[Item2147483647]\n", 2147483647, 1,
+         "Item2147483647", 2147483647},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        ProfileDocument document = ProfileDocument::Parse(row.file);
+        PhoneBookDocument book(document);
+        EXPECT_EQ(book.Count(), row.count);
+        EXPECT_EQ(book.LiveCount(), row.live);
+        EXPECT_EQ(book.LiveEntries().size(), static_cast<std::size_t>(row.live));
+        EXPECT_EQ(book.NextSectionName(), row.next);
+        book.IncrementCount();
+        EXPECT_EQ(document.ReadInt("General", "Count", 0), row.countAfterAdding);
+    }
+}
+
+// A name is placed by the bytes it is stored as, line breaks already turned into blanks.
+TEST_F(PhoneBookDocumentTest, ANameWithALineBreakIsPlacedAsItIsStored)
+{
+    m_book.AddEntry(Named("A B"));
+    m_book.AddEntry(Named("A\nC"));
+    EXPECT_EQ(NamesInMenuOrder(m_book), (std::vector<std::string>{"A B", "A C"}));
+    EXPECT_EQ(m_book.SaveEntry(m_book.ReadEntry("Item1"), Named("A\rD")), "Item2");
+    EXPECT_EQ(NamesInMenuOrder(m_book), (std::vector<std::string>{"A B", "A D"}));
+}
+
+// A phone book carried over from the original platform holds Windows-1252 text. What the user
+// did not change keeps its bytes, and the file keeps one encoding.
+TEST(PhoneBookEncodingTest, SavesKeepTheFileInOneEncoding)
+{
+    const std::string legacy = "[General]\nCount=2\nTopPos=1\n"
+                               "[Item0]\nName=M\xFCller\nWorkPhone=1\nPos=0\n"
+                               "[Item1]\nName=\xC5ke\nPos=1\n";
+    const std::string utf8 = "[General]\nCount=1\n[Item0]\nName=M\xC3\xBCller\nPos=0\n";
+    const struct
+    {
+        const char* what;
+        std::string file;
+        const char* edits; // the section the editor was filled from; "" for a new entry
+        std::string loadedName;
+        std::string typedName;
+        const char* section; // where the entry is saved
+        std::vector<std::string> menu;
+    } rows[] = {
+        {"a number changed, the name kept",
+         legacy,
+         "Item0",
+         "M\xFCller",
+         "Müller",
+         "Item0",
+         {"M\xFCller", "\xC5ke"}},
+        {"a name that fits the code page",
+         legacy,
+         "",
+         "",
+         "Jürgen",
+         "Item2",
+         {"J\xFCrgen", "M\xFCller", "\xC5ke"}},
+        {"a name that does not fit turns the file into UTF-8",
+         legacy,
+         "",
+         "",
+         "Zoë Żak",
+         "Item2",
+         {"M\xC3\xBCller",
+          "Zo\xC3\xAB \xC5\xBB"
+          "ak",
+          "\xC3\x85ke"}},
+        {"new text in a UTF-8 file",
+         utf8,
+         "",
+         "",
+         "Jürgen",
+         "Item1",
+         {"J\xC3\xBCrgen", "M\xC3\xBCller"}},
+        {"loaded before another program converted the file",
+         utf8,
+         "Item0",
+         "M\xFCller",
+         "Müller",
+         "Item0",
+         {"M\xC3\xBCller"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        ProfileDocument document = ProfileDocument::Parse(row.file);
+        PhoneBookDocument book(document);
+        PhoneEntry loaded;
+        if (*row.edits) {
+            loaded = book.ReadEntry(row.edits);
+            loaded.name = row.loadedName;
+        }
+        PhoneEntry typed = Named(row.typedName, "2");
+        EXPECT_EQ(book.SaveEntry(loaded, typed), row.section);
+        EXPECT_EQ(NamesInMenuOrder(book), row.menu);
+        EXPECT_EQ(document.ReadString(row.section, "WorkPhone", ""), "2");
+        const bool wasUtf8 = ProfileDocument::Parse(row.file).IsUtf8();
+        EXPECT_EQ(document.IsUtf8(), wasUtf8 || row.menu[0] == "M\xC3\xBCller");
+    }
+}
+
+// Converting to UTF-8 changes the byte order of some letters: positions follow the new order.
+TEST(PhoneBookEncodingTest, ConvertingToUtf8KeepsTheNamesInOrder)
+{
+    ProfileDocument document = ProfileDocument::Parse("[General]\nCount=2\nTopPos=1\n"
+                                                      "[Item0]\nName=\x8Aimon\nPos=0\n"
+                                                      "[Item1]\nName=\xDCmit\nPos=1\n");
+    PhoneBookDocument book(document);
+    book.AddEntry(Named("\xE4\xB8\xAD")); // a character beyond Windows-1252
+    EXPECT_EQ(NamesInMenuOrder(book),
+              (std::vector<std::string>{"\xC3\x9Cmit", "\xC5\xA0imon", "\xE4\xB8\xAD"}));
+    EXPECT_EQ(document.ReadInt("General", "TopPos", -1), 2);
+}

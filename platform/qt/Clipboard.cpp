@@ -1,5 +1,7 @@
 #include "Clipboard.h"
 
+#include "DisplayText.h"
+
 #include <QClipboard>
 #include <QGuiApplication>
 
@@ -7,8 +9,7 @@ namespace platform {
 
 void CopyTextToClipboard(const std::string& text)
 {
-    QGuiApplication::clipboard()->setText(
-        QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+    QGuiApplication::clipboard()->setText(DisplayText(text));
 }
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "MenuTracking.h"
 
+#include "DisplayText.h"
+
 #include <QCoreApplication>
 #include <QCursor>
 #include <QMenu>
@@ -11,7 +13,7 @@ namespace {
 
 QString MenuText(const std::string& text)
 {
-    return QString::fromLocal8Bit(text).replace('&', "&&");
+    return DisplayText(text).replace('&', "&&");
 }
 
 void FillQMenu(QMenu& target, const Menu& menu)

@@ -133,3 +133,62 @@ TEST(ProfileDocumentTest, ArbitraryBytesNeverBreakParsingOrWriting)
     document.WriteString("General", "Count", "1");
     EXPECT_EQ(ProfileDocument::Parse(document.Serialize()).ReadInt("General", "Count", 0), 1);
 }
+
+// Files as other editors and the original platform leave them: a byte-order mark, a last line
+// ending in a lone CR. Each reads its keys, keeps its bytes, and a write elsewhere changes what no
+// other key reads.
+TEST(ProfileDocumentTest, AWriteNeverChangesWhatAnotherKeyReads)
+{
+    const struct
+    {
+        const char* file;
+        const char* value; // what [A] k reads
+    } rows[] = {
+        {"\xEF\xBB\xBF[A]\r\nk=v\r\n", "v"},
+        {"\xEF\xBB\xBF[A]\nk=v", "v"},
+        {"[A]\nk=v\r", "v"},
+        {"[A]\r\nk=v\r", "v"},
+        {"[A]\nk=v\r\r", "v\r"},
+        {"[A]\nk=\"v\r\"", "v\r"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::string(row.file)));
+        ProfileDocument document = ProfileDocument::Parse(row.file);
+        EXPECT_EQ(document.Serialize(), row.file);
+        EXPECT_EQ(document.ReadString("A", "k", "?"), row.value);
+        document.WriteString("A", "other", "1");
+        document.WriteString("B", "other", "2");
+        const std::string written = document.Serialize();
+        const ProfileDocument reread = ProfileDocument::Parse(written);
+        EXPECT_EQ(reread.ReadString("A", "k", "?"), row.value);
+        EXPECT_EQ(reread.ReadString("A", "other", "?"), "1");
+        EXPECT_EQ(reread.ReadString("B", "other", "?"), "2");
+        EXPECT_EQ(written.starts_with("\xEF\xBB\xBF"), std::string(row.file).starts_with("\xEF"))
+            << "the byte-order mark stays as it was";
+    }
+}
+
+TEST(ProfileDocumentTest, NamesThatWouldMakeAnotherLineAreRefused)
+{
+    const struct
+    {
+        const char* section;
+        const char* key;
+        bool writable;
+    } rows[] = {
+        {"A]", "k", false},   {"A\n[B", "k", false}, {"A\r", "k", false},  {"A", "k=x", false},
+        {"A", "k\nx", false}, {"A", " ;k", false},   {"A", "[k", false},   {"[A", "k", true},
+        {"A", "k;[]", true},  {"", "", true},        {" A ", " k ", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << '[' << row.section << "] " << row.key);
+        ProfileDocument document = ProfileDocument::Parse("[A]\nk=old\n");
+        EXPECT_EQ(document.WriteString(row.section, row.key, "]\n[new]"), row.writable);
+        if (!row.writable) {
+            EXPECT_EQ(document.Serialize(), "[A]\nk=old\n");
+        }
+        const ProfileDocument reread = ProfileDocument::Parse(document.Serialize());
+        EXPECT_EQ(reread.ReadString(row.section, row.key, "?"), row.writable ? "] [new]" : "?");
+        EXPECT_EQ(reread.SectionNames().size(), document.SectionNames().size());
+    }
+}

@@ -2,7 +2,10 @@
 
 #include "support/TempFolder.h"
 
+#include <algorithm>
 #include <csignal>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
 #include <random>
 #include <spawn.h>
@@ -44,6 +47,7 @@ std::vector<fs::path> FilesIn(const fs::path& folder)
     std::vector<fs::path> files;
     for (const auto& item : fs::directory_iterator(folder))
         files.push_back(item.path().filename());
+    std::sort(files.begin(), files.end());
     return files;
 }
 
@@ -59,7 +63,8 @@ TEST(ProfileFileTest, MissingFileReadsDefaultsAndTheFirstWriteCreatesIt)
 
     ASSERT_FALSE(file.WriteInt("General", "Count", 1));
     EXPECT_EQ(ReadFile(folder / "telmo.ini"), "[General]\nCount=1\n");
-    EXPECT_EQ(FilesIn(folder.path()), std::vector<fs::path>{"telmo.ini"}) << "no temporaries left";
+    EXPECT_EQ(FilesIn(folder.path()), (std::vector<fs::path>{".telmo.ini.lock", "telmo.ini"}))
+        << "no temporaries left";
 }
 
 TEST(ProfileFileTest, AnUpdateIsOneWriteThatKeepsPermissionsAndFollowsLinks)
@@ -177,5 +182,40 @@ TEST(ProfileFileTest, AWriterKilledAtAnyMomentLeavesAWholeFile)
     }
     // A temporary file abandoned by a killed writer is cleared by the next write.
     ASSERT_FALSE(ProfileFile(path).WriteString("Keys", "after", "1"));
-    EXPECT_EQ(FilesIn(folder.path()), std::vector<fs::path>{"telmo.ini"});
+    EXPECT_EQ(FilesIn(folder.path()), (std::vector<fs::path>{".telmo.ini.lock", "telmo.ini"}));
+}
+
+// The lock is a byte-range lock on a file beside telmo.ini, the kind of lock that network file
+// systems (NFS) support; a lock on the folder would not exclude a writer that honours only these.
+TEST(ProfileFileTest, AWriterWaitsForTheByteRangeLockBesideTheFile)
+{
+    TempFolder folder;
+    const int held = open((folder / ".telmo.ini.lock").c_str(), O_RDWR | O_CREAT, 0666);
+    ASSERT_GE(held, 0);
+    struct flock whole = {};
+    whole.l_type = F_WRLCK;
+    whole.l_whence = SEEK_SET;
+    ASSERT_EQ(fcntl(held, F_OFD_SETLK, &whole), 0);
+
+    ProfileFile file(folder / "telmo.ini");
+    auto write =
+        std::async(std::launch::async, [&] { return file.WriteInt("General", "Count", 1); });
+    EXPECT_EQ(write.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout)
+        << "the write went ahead while another writer held the lock";
+    close(held);
+    ASSERT_EQ(write.wait_for(std::chrono::seconds(30)), std::future_status::ready)
+        << "the write never got the lock after it was released";
+    EXPECT_FALSE(write.get());
+    EXPECT_EQ(file.ReadInt("General", "Count", 0), 1);
+}
+
+TEST(ProfileFileTest, ANameThatCouldNotBeReadBackIsRefused)
+{
+    TempFolder folder;
+    ProfileFile file(folder / "telmo.ini");
+    EXPECT_EQ(file.WriteString("Item0]\n[General", "Count", "9"),
+              std::make_error_code(std::errc::invalid_argument));
+    EXPECT_EQ(file.WriteInt("Item0", "Pos=1\nCount", 9),
+              std::make_error_code(std::errc::invalid_argument));
+    EXPECT_FALSE(fs::exists(folder / "telmo.ini"));
 }

@@ -290,6 +290,21 @@ TEST_F(MainDlgTest, SavingWithTheSameNameKeepsSectionAndPositionAndRewritesEvery
     EXPECT_EQ(LiveEntries().size(), 2u);
 }
 
+// A phone book carried over from the original platform holds Windows-1252 names.
+TEST_F(MainDlgTest, ACarriedOverNameShowsAsItReadsAndANumberChangeKeepsItsBytes)
+{
+    CMainDlg& dialog = StartWith("[General]\nCount=1\n" + Section(0, "M\xFCller", 0));
+    dialog.OnCommand(32780);
+    EXPECT_EQ(Text(1000), "M\xC3\xBCller");
+    Type(1006, "201");
+    QTest::mouseClick(Button(1005), Qt::LeftButton);
+    const PhoneEntry saved = StoredEntry("Item0");
+    EXPECT_EQ(saved.name, "M\xFCller");
+    EXPECT_EQ(saved.workPhone, "201");
+    EXPECT_EQ(LiveEntries().size(), 1u);
+    EXPECT_EQ(ReadFile(m_ini).find("[Item1]"), std::string::npos) << "no rename";
+}
+
 TEST_F(MainDlgTest, ACaseOnlyRenameMovesTheEntryToANewSection)
 {
     CMainDlg& dialog = StartWith(kThreeEntries);

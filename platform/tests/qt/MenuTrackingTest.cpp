@@ -17,6 +17,7 @@ Menu MakePopup()
     popup.AppendCommand(32771, "Ben & Jerry")
         .AppendCommand(32782, "Work:\t1-800-Work-Now")
         .AppendPopup("Import/Export", std::move(submenu))
+        .AppendPopup("M\xFCller", Menu()) // Windows-1252, from a carried-over phone book
         .AppendSeparator()
         .AppendCommand(32773, "Exit");
     return popup;
@@ -37,7 +38,7 @@ TEST_F(MenuTrackingTest, QMenuShowsTheModelsTextsOrderAndIds)
 {
     std::unique_ptr<QMenu> menu = platform::CreateQMenu(MakePopup());
     QList<QAction*> actions = menu->actions();
-    ASSERT_EQ(actions.size(), 5);
+    ASSERT_EQ(actions.size(), 6);
     // '&' is shown as itself rather than taken as a mnemonic marker.
     EXPECT_EQ(actions[0]->text(), "Ben && Jerry");
     EXPECT_EQ(actions[0]->data().toUInt(), 32771u);
@@ -45,8 +46,9 @@ TEST_F(MenuTrackingTest, QMenuShowsTheModelsTextsOrderAndIds)
     ASSERT_NE(actions[2]->menu(), nullptr);
     EXPECT_EQ(actions[2]->text(), "Import/Export");
     EXPECT_EQ(actions[2]->menu()->actions().at(0)->data().toUInt(), 32775u);
-    EXPECT_TRUE(actions[3]->isSeparator());
-    EXPECT_EQ(actions[4]->data().toUInt(), 32773u);
+    EXPECT_EQ(actions[3]->text(), QString::fromUtf8("M\xC3\xBCller"));
+    EXPECT_TRUE(actions[4]->isSeparator());
+    EXPECT_EQ(actions[5]->data().toUInt(), 32773u);
 }
 
 TEST_F(MenuTrackingTest, TheChosenIdReachesTheOwnerAfterTheMenuClosed)
