@@ -231,8 +231,11 @@ std::string PhoneBookDocument::AddStoredEntry(const PhoneEntry& entry)
 
 bool PhoneBookDocument::HoldsEntry(const PhoneEntry& loaded) const
 {
+    // The same name in the other encoding is the same entry: another program may have converted
+    // the file to UTF-8 since.
     return IsLiveSection(loaded.section) &&
-           m_document.ReadString(loaded.section, "Name", "") == loaded.name;
+           platform::AsUtf8(m_document.ReadString(loaded.section, "Name", "")) ==
+               platform::AsUtf8(loaded.name);
 }
 
 std::optional<std::string> PhoneBookDocument::SaveEntry(const PhoneEntry& loaded,

@@ -58,9 +58,11 @@ bool DesktopTrayHostProbe::StatusNotifierHostRegistered() const
 bool DesktopTrayHostProbe::XEmbedTrayOwned() const
 {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11)
+    // Other platforms (offscreen among them) may answer as X11 applications without a
+    // connection to a display.
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (!connection || QGuiApplication::platformName() != "xcb")
         return false;
-    xcb_connection_t* connection = x11->connection();
     const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(DisplayScreenNumber());
     xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
         connection, xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.data()),
