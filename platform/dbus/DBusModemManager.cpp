@@ -124,9 +124,7 @@ std::optional<std::string> DBusModemManager::StartCall(const std::filesystem::pa
     if (!modem || !modem->voice)
         return "ModemManager offers no voice calls on " + device.string() + ".";
 
-    std::string text = number;
-    MakeUtf8(text);
-    QVariantMap properties{{"number", QString::fromStdString(text)}};
+    QVariantMap properties{{"number", QString::fromStdString(AsUtf8(number))}};
     QDBusMessage created = m_bus.call(
         Call(modem->path, kVoiceInterface, "CreateCall", {QVariant::fromValue(properties)}),
         QDBus::Block, kTimeoutMs);
