@@ -1,6 +1,7 @@
 #include "SerialPortMap.h"
 
 #include "AtomicFile.h"
+#include "UserFolders.h"
 
 #include <algorithm>
 #include <array>
@@ -134,13 +135,8 @@ void GiveIdentities(std::vector<SerialPort>& ports, const SerialPortRoots& roots
 
 fs::path SerialPortRoots::DefaultNumbersFile()
 {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && *config == '/')
-        return fs::path(config) / "telmo" / "serial-ports";
-    const char* home = std::getenv("HOME");
-    if (home && *home == '/')
-        return fs::path(home) / ".config" / "telmo" / "serial-ports";
-    return {};
+    std::optional<fs::path> config = UserFolder("XDG_CONFIG_HOME", ".config");
+    return config ? *config / "telmo" / "serial-ports" : fs::path();
 }
 
 KeptNumbers ReadKeptNumbers(const fs::path& file)

@@ -1,5 +1,7 @@
 #include "SingleInstance.h"
 
+#include "UserFolders.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -20,17 +22,6 @@ std::optional<fs::path> PrivateFolder(const fs::path& folder)
     if (!IsPrivateFolder(folder))
         return std::nullopt;
     return folder;
-}
-
-std::optional<fs::path> UserCacheFolder()
-{
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    if (cache && *cache)
-        return fs::path(cache);
-    const char* home = std::getenv("HOME");
-    if (home && *home)
-        return fs::path(home) / ".cache";
-    return std::nullopt;
 }
 
 } // namespace
@@ -55,7 +46,7 @@ std::optional<fs::path> RuntimeDirectory()
                 PrivateFolder(temporary / ("telmo-" + std::to_string(getuid()))))
             return folder;
     }
-    std::optional<fs::path> cache = UserCacheFolder();
+    std::optional<fs::path> cache = UserFolder("XDG_CACHE_HOME", ".cache");
     if (!cache)
         return std::nullopt;
     fs::create_directories(*cache, error);

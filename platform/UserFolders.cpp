@@ -1,0 +1,18 @@
+#include "UserFolders.h"
+
+#include <cstdlib>
+
+namespace platform {
+
+std::optional<std::filesystem::path> UserFolder(const char* variable, const std::string& belowHome)
+{
+    const char* folder = std::getenv(variable);
+    if (folder && *folder == '/')
+        return std::filesystem::path(folder);
+    const char* home = std::getenv("HOME");
+    if (home && *home == '/')
+        return std::filesystem::path(home) / belowHome;
+    return std::nullopt;
+}
+
+} // namespace platform
