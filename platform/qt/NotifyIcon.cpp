@@ -116,10 +116,14 @@ void SystemTrayIconService::SetCallback(Callback callback)
     m_callback = std::move(callback);
 }
 
+TrayHost SystemTrayIconService::ProbedHost() const
+{
+    return ChooseTrayHost(m_probe.StatusNotifierHostRegistered(), m_probe.XEmbedTrayOwned());
+}
+
 bool SystemTrayIconService::IsAreaAvailable() const
 {
-    return ChooseTrayHost(m_probe.StatusNotifierHostRegistered(), m_probe.XEmbedTrayOwned()) !=
-           TrayHost::None;
+    return ProbedHost() != TrayHost::None;
 }
 
 void SystemTrayIconService::ShowWaitingIcons()
@@ -130,9 +134,9 @@ void SystemTrayIconService::ShowWaitingIcons()
         m_lookForArea.stop();
         return;
     }
-    // Chosen once, like Qt's own choice; a panel restarted later is Qt's to follow.
+    // Chosen once, like Qt's own choice; a restarted watcher is followed by OnWatcherReplaced.
     if (m_host == TrayHost::None)
-        m_host = ChooseTrayHost(m_probe.StatusNotifierHostRegistered(), m_probe.XEmbedTrayOwned());
+        m_host = ProbedHost();
     if (m_host == TrayHost::None) {
         if (!m_lookForArea.isActive())
             m_lookForArea.start();

@@ -115,6 +115,7 @@ private:
         std::unique_ptr<QMenu> hostMenu;
     };
 
+    TrayHost ProbedHost() const;
     void ShowWaitingIcons();
     void Show(Icon& icon);
     void OnWatcherReplaced();
