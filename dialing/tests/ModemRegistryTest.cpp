@@ -1,7 +1,7 @@
 #include "ModemRegistry.h"
 
 #include "PlatformInfo.h"
-#include "RegistryFixture.h"
+#include "support/RegistryFixture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

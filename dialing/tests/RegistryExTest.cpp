@@ -1,6 +1,6 @@
 #include "RegistryEx.h"
 
-#include "RegistryFixture.h"
+#include "support/RegistryFixture.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

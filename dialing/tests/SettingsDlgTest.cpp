@@ -1,7 +1,7 @@
 #include "SettingsDlg.h"
 
 #include "MessageBox.h"
-#include "RegistryFixture.h"
+#include "support/RegistryFixture.h"
 
 #include <QApplication>
 #include <QComboBox>

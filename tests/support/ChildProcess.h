@@ -1,0 +1,66 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+namespace testsupport {
+
+// What a child is started with besides its program and arguments.
+struct ChildOptions
+{
+    std::filesystem::path workingFolder;  // empty: the test's own
+    std::vector<std::string> environment; // "NAME=value", added to (or replacing in) the test's
+    bool pipeStdin = false;               // WriteLine feeds its standard input
+    bool pipeStdout = false;              // ReadLine reads its standard output
+};
+
+// A process a test started: a program, or a function run in a forked copy of the test. A child
+// still running when the test ends is killed and reaped, so no test leaves one behind.
+class ChildProcess
+{
+public:
+    ChildProcess(const std::string& program, const std::vector<std::string>& arguments,
+                 const ChildOptions& options = {});
+    // Runs body in a forked copy of this process; the child exits with body's result.
+    static ChildProcess Fork(const std::function<int()>& body);
+
+    ChildProcess(ChildProcess&& other) noexcept;
+    ChildProcess& operator=(ChildProcess&&) = delete;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess();
+
+    bool Started() const { return m_pid > 0; }
+    pid_t Pid() const { return m_pid; }
+
+    // The wait status once the child has ended, or nothing if it still runs after the bound.
+    std::optional<int> WaitForExit(std::chrono::milliseconds bound = std::chrono::seconds(30));
+    bool Running();
+    void Signal(int signal);
+
+    bool WriteLine(const std::string& line);
+    // One line of the child's output without its newline; nothing at end of output or when no
+    // line came within the bound.
+    std::optional<std::string> ReadLine(std::chrono::milliseconds bound = std::chrono::seconds(30));
+    // Ends the child's input, so that a child reading it until the end goes on.
+    void CloseStdin();
+
+private:
+    ChildProcess() = default;
+
+    pid_t m_pid = -1;
+    std::optional<int> m_status;
+    int m_stdin = -1;
+    int m_stdout = -1;
+    std::string m_pending;
+};
+
+// The exit code of a child that exited normally, else -1 (killed by a signal, or still running).
+int ExitCode(const std::optional<int>& status);
+
+} // namespace testsupport
