@@ -22,17 +22,28 @@ if [ ${#targets[@]} -eq 0 ]; then
     done
 fi
 
+# The targets run side by side, so that the run takes the given time whatever their number.
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+declare -A runs
 for target in "${targets[@]}"; do
     mkdir -p "$work/$target"
-    echo "== $target: $seconds s"
-    if ! (cd "$work" && "$folder/bin/$target" -max_total_time="$seconds" -print_final_stats=1 \
-        "$work/$target" "$TELMO_ROOT/fuzz/corpus/$target" >"$work/$target.log" 2>&1); then
+    (cd "$work" && exec "$folder/bin/$target" -max_total_time="$seconds" -print_final_stats=1 \
+        "$work/$target" "$TELMO_ROOT/fuzz/corpus/$target" >"$work/$target.log" 2>&1) &
+    runs[$target]=$!
+done
+echo "== ${targets[*]}: $seconds s"
+found=0
+for target in "${targets[@]}"; do
+    if wait "${runs[$target]}"; then
+        echo "$target: $(grep -E 'stat::number_of_executed_units' "$work/$target.log")"
+    else
         tail -n 40 "$work/$target.log" >&2
         echo "$target found a fault; the input that shows it is in $work" >&2
-        trap - EXIT
-        exit 1
+        found=1
     fi
-    grep -E 'stat::number_of_executed_units' "$work/$target.log"
 done
+if [ $found -ne 0 ]; then
+    trap - EXIT
+    exit 1
+fi
