@@ -37,12 +37,13 @@ telmo_install_missing_packages() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-# telmo_build <build folder> [cmake options...]: an optimised build without debug information
-# unless the options say otherwise.
+# telmo_build <build folder> [cmake options...]: optimised as Debian builds (-O2, not CMake's
+# -O3), without debug information, unless the options say otherwise.
 telmo_build() {
     local folder=$1
     shift
-    cmake -S "$TELMO_ROOT" -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+    cmake -S "$TELMO_ROOT" -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" "$@" >/dev/null
     cmake --build "$folder" -j2
 }
 
