@@ -114,7 +114,8 @@ TEST(DialSequenceTest, EachSettingAndAnswerTakesItsRouteWithItsMessages)
     const std::string holds = "holds? /dev/ttyUSB2", open = "open 3 9600";
     const std::string dialing = "Dialing...: Click OK when call is answered or to stop dialing.";
     const std::string inUse = "Error? Modem not responding or in use. Check settings now?";
-    const std::string user = getpwuid(geteuid())->pw_name;
+    const passwd* me = getpwuid(geteuid());
+    const std::string user = me ? me->pw_name : "$USER";
     const struct
     {
         const char* what;
