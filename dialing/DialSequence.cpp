@@ -44,7 +44,7 @@ void ShowDialingBox(const DialServices& services)
 // Where ModemManager manages the modem, its port belongs to ModemManager: the call is placed
 // through it, or refused. Nothing when ModemManager leaves the modem to us.
 std::optional<DialOutcome> DialThroughModemManager(const DialServices& services,
-                                                   const DialSettings& settings,
+                                                   const DialerSettings& settings,
                                                    const std::string& number)
 {
     if (!services.modemManager || !services.portDevice)
@@ -76,19 +76,12 @@ std::optional<DialOutcome> DialThroughModemManager(const DialServices& services,
 
 } // namespace
 
-DialSettings ReadDialSettings(const platform::ProfileFile& file)
-{
-    platform::ProfileDocument document = file.Load();
-    return {document.ReadInt("Modem", "ExtDialer", 0), document.ReadInt("Modem", "Port", 0),
-            document.ReadString("Modem", "DialOut", "")};
-}
-
 DialServices SystemDialServices(std::filesystem::path iniPath,
                                 DialServices::MessageBoxFunction showMessage)
 {
     DialServices services;
     services.readSettings = [file = platform::ProfileFile(std::move(iniPath))] {
-        return ReadDialSettings(file);
+        return ReadDialerSettings(file);
     };
     services.showMessage = std::move(showMessage);
     // COM names as the registry gives them, so a port that a registry file names is dialled too.
@@ -105,7 +98,7 @@ DialServices SystemDialServices(std::filesystem::path iniPath,
 DialOutcome RunDialSequence(const DialServices& services, const std::string& name,
                             const std::string& number)
 {
-    DialSettings settings = services.readSettings();
+    DialerSettings settings = services.readSettings();
     if (settings.extDialer != 0) {
         // Failures of a service the user did not ask for directly stay silent.
         services.requestMakeCall(number, kApplicationName, name, name);

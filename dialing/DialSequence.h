@@ -1,26 +1,15 @@
 #pragma once
 
+#include "DialerSettings.h"
 #include "MessageBoxRequest.h"
 #include "ModemLine.h"
 #include "ModemManager.h"
-#include "ProfileFile.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
-
-// The dialer settings of section "Modem" in telmo.ini.
-struct DialSettings
-{
-    int extDialer = 0;   // non-zero: dial through the desktop's default dialer
-    int port = 0;        // the modem's COM number; 0 when no modem is configured
-    std::string dialOut; // the outside-line prefix
-};
-
-// The settings as they are in the file now, with their defaults where a key is missing.
-DialSettings ReadDialSettings(const platform::ProfileFile& file);
 
 // What the dial sequence needs from around it, so that it runs the same under the number
 // card and in tests.
@@ -32,7 +21,7 @@ struct DialServices
         std::function<std::int32_t(const std::string& destination, const std::string& application,
                                    const std::string& calledParty, const std::string& comment)>;
 
-    std::function<DialSettings()> readSettings;
+    std::function<DialerSettings()> readSettings;
     MessageBoxFunction showMessage;
     std::function<std::unique_ptr<ModemLine>()> makeLine;
     TelephonyFunction requestMakeCall;

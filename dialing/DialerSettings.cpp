@@ -12,6 +12,7 @@ DialerSettings ReadDialerSettings(const platform::ProfileFile& file)
     DialerSettings settings;
     settings.name = document.ReadString(kSection, "Name", "");
     settings.dialOut = document.ReadString(kSection, "DialOut", "");
+    settings.port = document.ReadInt(kSection, "Port", 0);
     settings.extDialer = document.ReadInt(kSection, "ExtDialer", 0);
     return settings;
 }

@@ -9,14 +9,15 @@
 struct DialerSettings
 {
     std::string name;
-    std::string dialOut;
+    std::string dialOut; // the outside-line prefix
     std::string initStr;
-    int port = 0;
-    int extDialer = 0;
+    int port = 0;      // the modem's COM number; 0 when no modem is configured
+    int extDialer = 0; // non-zero: dial through the desktop's default dialer
 };
 
-// What the settings dialog starts from: "Name", "DialOut" and "ExtDialer". "InitStr" and "Port"
-// are computed afresh whenever the dialog stores a choice, so they are not read.
+// The settings as the file holds them now, with their defaults where a key is missing. "InitStr"
+// is computed afresh whenever the dialog stores a choice and nothing dials with it, so it is not
+// read.
 DialerSettings ReadDialerSettings(const platform::ProfileFile& file);
 
 // Stores "Name", "DialOut", "InitStr", "Port" and "ExtDialer", in this order, as one change of

@@ -1,16 +1,15 @@
 #include "ModemRegistry.h"
 
-#include "PlatformInfo.h"
 #include "TextCase.h"
 
+#include <algorithm>
 #include <climits>
 
 using namespace platform;
 
 namespace {
 
-constexpr const char* kWindowsModemClass = "SYSTEM\\CurrentControlSet\\Services\\Class\\Modem\\";
-constexpr const char* kNtModemClass =
+constexpr const char* kModemClass =
     "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}\\";
 constexpr const char* kExcludedModel = "IP Virtual Modem";
 
@@ -63,12 +62,7 @@ std::string CModemRegistry::FormatIndex(int index) const
 
 std::string CModemRegistry::GetModemKey(int index) const
 {
-    OsVersionInfo version;
-    version.size = sizeof version;
-    GetVersionEx(version);
-    const char* modemClass =
-        version.platformId == VER_PLATFORM_WIN32_WINDOWS ? kWindowsModemClass : kNtModemClass;
-    return modemClass + FormatIndex(index);
+    return kModemClass + FormatIndex(index);
 }
 
 std::string CModemRegistry::ReadString(HKEY root, const std::string& subKey,

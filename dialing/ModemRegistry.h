@@ -28,10 +28,6 @@ public:
     explicit CModemRegistry(RegistryErrorReporter reporter);
     virtual ~CModemRegistry() = default;
 
-    // The slot's key name: the index in decimal, padded with zeros to four characters.
-    std::string FormatIndex(int index) const;
-    // The slot's key path for the platform the program runs on.
-    std::string GetModemKey(int index) const;
     // A value as text up to its first NUL, or the default when the key or value is missing.
     std::string ReadString(platform::HKEY root, const std::string& subKey,
                            const std::string& valueName, const std::string& defaultText) const;
@@ -42,8 +38,6 @@ public:
     // The lowest slot whose model equals name without regard to case and which has a port; -1.
     int FindModem(const std::string& name) const;
     int GetPortByName(const std::string& name) const;
-    bool HasSpeakerModes(const std::string& name) const;
-    int CountSpeakerVolumes(const std::string& name) const;
     // "AT", the modem's command fragments, and the four characters "<cr>". speakerLevel -1
     // leaves the speaker alone, 0 turns it off, 1 to 3 set low, medium or high volume.
     std::string BuildInitString(const std::string& name, int speakerLevel) const;
@@ -51,6 +45,11 @@ public:
     void FillModemList(ModemListControl& list) const;
 
 private:
+    // The slot's key name: the index in decimal, padded with zeros to four characters.
+    std::string FormatIndex(int index) const;
+    std::string GetModemKey(int index) const;
+    bool HasSpeakerModes(const std::string& name) const;
+    int CountSpeakerVolumes(const std::string& name) const;
     // A command fragment from the slot's "\Settings" key; empty when it has none.
     std::string ReadSetting(int slot, const char* valueName) const;
 

@@ -10,7 +10,9 @@ namespace {
 
 constexpr std::uint32_t kValueBufferSize = 200;
 constexpr std::uint32_t kNameBufferSize = 200;
-// The line that the error box names for a failed listing of sub-keys.
+// The module and line that the error box names for a failed listing of sub-keys: fixed, so that
+// the box reads the same whichever folder the program was built in.
+constexpr const char* kEnumErrorSource = "RegistryEx.cpp";
 constexpr unsigned kEnumErrorLine = 1024;
 
 } // namespace
@@ -37,15 +39,12 @@ CRegistryKey::~CRegistryKey()
 
 bool CRegistryKey::Open(HKEY parent, const std::string& subKey)
 {
-    m_strSubKey = subKey;
     HKEY opened = nullptr;
-    m_lResult = RegOpenKeyEx(parent, subKey.c_str(), 0, KEY_ALL_ACCESS, &opened);
-    m_dwType = 0;
-    m_dwSize = 0;
+    std::int32_t result = RegOpenKeyEx(parent, subKey.c_str(), 0, KEY_ALL_ACCESS, &opened);
     // The key opened before, if any, is released rather than forgotten.
     Close();
     m_hKey = opened;
-    return m_lResult == ERROR_SUCCESS;
+    return result == ERROR_SUCCESS;
 }
 
 void CRegistryKey::Close()
@@ -59,27 +58,22 @@ void CRegistryKey::Close()
 bool CRegistryKey::QueryString(const std::string& valueName, std::string& out)
 {
     unsigned char buffer[kValueBufferSize];
-    m_dwSize = sizeof buffer;
-    m_lResult = RegQueryValueEx(m_hKey, valueName.c_str(), &m_dwType, buffer, &m_dwSize);
-    if (m_lResult != ERROR_SUCCESS)
+    std::uint32_t size = sizeof buffer;
+    if (RegQueryValueEx(m_hKey, valueName.c_str(), nullptr, buffer, &size) != ERROR_SUCCESS)
         return false;
     const char* text = reinterpret_cast<const char*>(buffer);
-    out.assign(text, std::find(text, text + m_dwSize, '\0'));
+    out.assign(text, std::find(text, text + size, '\0'));
     return true;
 }
 
 bool CRegistryKey::EnumSubKeys(const std::string& subKey, std::vector<std::string>& out)
 {
     HKEY opened = nullptr;
-    m_lResult = RegOpenKeyEx(m_hKey, subKey.c_str(), 0, KEY_READ, &opened);
-    m_dwType = 0;
-    m_dwSize = 0;
-    if (m_lResult != ERROR_SUCCESS)
+    if (RegOpenKeyEx(m_hKey, subKey.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
         return false;
 
     std::uint32_t count = 0;
-    m_lResult = RegQueryInfoKey(opened, &count);
-    if (m_lResult != ERROR_SUCCESS) {
+    if (RegQueryInfoKey(opened, &count) != ERROR_SUCCESS) {
         RegCloseKey(opened);
         return false;
     }
@@ -90,9 +84,8 @@ bool CRegistryKey::EnumSubKeys(const std::string& subKey, std::vector<std::strin
         std::uint32_t length = kNameBufferSize;
         std::int32_t result = RegEnumKeyEx(opened, index, name, &length);
         if (result != ERROR_SUCCESS) {
-            m_lResult = result;
-            ReportRegistryError(m_reporter, static_cast<unsigned>(result), "RegEnumKeyEx", __FILE__,
-                                kEnumErrorLine);
+            ReportRegistryError(m_reporter, static_cast<unsigned>(result), "RegEnumKeyEx",
+                                kEnumErrorSource, kEnumErrorLine);
             listed = false;
             break;
         }

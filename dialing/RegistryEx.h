@@ -2,7 +2,6 @@
 
 #include "Registry.h"
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -48,17 +47,7 @@ public:
     std::string FindKeyByValue(const std::string& path, const std::string& valueName,
                                const std::string& wanted);
 
-    std::int32_t LastResult() const { return m_lResult; }
-    std::uint32_t LastValueType() const { return m_dwType; }
-    std::uint32_t LastValueSize() const { return m_dwSize; }
-    platform::HKEY Handle() const { return m_hKey; }
-    const std::string& SubKey() const { return m_strSubKey; }
-
 private:
-    std::int32_t m_lResult = platform::ERROR_SUCCESS;
-    std::uint32_t m_dwType = 0;
-    std::uint32_t m_dwSize = 0;
     platform::HKEY m_hKey;
-    std::string m_strSubKey;
     RegistryErrorReporter m_reporter;
 };

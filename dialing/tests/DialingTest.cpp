@@ -1,0 +1,215 @@
+#include "DialCommand.h"
+#include "DialSequence.h"
+#include "PseudoTerminal.h"
+#include "SerialLine.h"
+#include "TelephonyRequest.h"
+#include "support/FakeCommands.h"
+#include "support/FakeSerialDevices.h"
+#include "support/ScopedEnvironment.h"
+
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
+
+using platform::MessageBoxRequest;
+using platform::MessageResult;
+using Hold = platform::ModemManager::Hold;
+
+TEST(DialCommandTest, PrefixPauseNumberAndNothingThatEndsTheCommandEarly)
+{
+    const std::tuple<std::string, std::string, std::string> cases[] = {
+        {"9", "5551234", "atm1\r\natdt9,5551234;\r\n"},
+        {"", "5551234", "atm1\r\natdt5551234;\r\n"},
+        {"0w", "+1 (555) 123-4567 #*\xe9\x7f", "atm1\r\natdt0w,+1 (555) 123-4567 #*\xe9\x7f;\r\n"},
+        // ";" and control characters would hand the rest to the modem as commands of its own.
+        {"9;&F", "5551234;&W", "atm1\r\natdt9&F,5551234&W;\r\n"},
+        {"9\r\nath", std::string("555\r\nat&f\n\0\t1", 13), "atm1\r\natdt9ath,555at&f1;\r\n"},
+        // A prefix of nothing but breaks is no prefix: no stray pause.
+        {";\r\n\x1f", "\x01\x1b;2", "atm1\r\natdt2;\r\n"}};
+    for (const auto& [dialOut, number, command] : cases)
+        EXPECT_EQ(BuildDialCommand(dialOut, number), command) << dialOut << "|" << number;
+}
+
+namespace {
+
+// What the sequence meets in one case, and everything it did there, in order.
+struct World
+{
+    DialerSettings settings{};
+    MessageResult answer = MessageResult::No;
+    bool opens = true;
+    std::optional<std::filesystem::path> denied{};
+    Hold hold = Hold::None;
+    std::optional<std::string> callFailure{};
+    mutable std::vector<std::string> events{};
+};
+
+// The modem's line and ModemManager, both recording what they are asked in the world's events.
+class Fake : public ModemLine, public platform::ModemManager
+{
+public:
+    explicit Fake(const World& world) : m_world(world) {}
+    bool Open(int port, int baud) override
+    {
+        return Log("open " + std::to_string(port) + " " + std::to_string(baud), m_world.opens);
+    }
+    int Write(const char* data, int length) override
+    {
+        // 0, as a stalled line answers: the sequence goes on regardless.
+        return Log("write " + std::string(data, static_cast<std::size_t>(length)), 0);
+    }
+    bool Close() override { return Log("close", true); }
+    std::optional<std::filesystem::path> PermissionDenied() const override
+    {
+        return m_world.denied;
+    }
+    Hold Holds(const std::filesystem::path& device) override
+    {
+        return Log("holds? " + device.string(), m_world.hold);
+    }
+    std::optional<std::string> StartCall(const std::filesystem::path& device,
+                                         const std::string& number) override
+    {
+        return Log("call " + device.string() + " " + number, m_world.callFailure);
+    }
+    void HangUp() override { Log("hang up", 0); }
+
+private:
+    template <class Answer> Answer Log(const std::string& event, Answer answer) const
+    {
+        m_world.events.push_back(event);
+        return answer;
+    }
+    const World& m_world;
+};
+
+// COM3 is /dev/ttyUSB2 and no other port is present.
+DialServices FakeServices(const World& world)
+{
+    DialServices services;
+    services.readSettings = [&world] { return world.settings; };
+    services.showMessage = [&world](const MessageBoxRequest& box) {
+        const bool question = box.buttons == platform::MessageButtons::YesNo;
+        world.events.push_back(box.caption + (question ? "? " : ": ") + box.text);
+        return question ? world.answer : MessageResult::Ok;
+    };
+    services.makeLine = [&world] { return std::make_unique<Fake>(world); };
+    services.requestMakeCall = [&world](const std::string& destination, const std::string& app,
+                                        const std::string& party, const std::string& comment) {
+        world.events.push_back("desktop " + destination + "|" + app + "|" + party + "|" + comment);
+        return 0;
+    };
+    services.portDevice = [](int port) -> std::optional<std::filesystem::path> {
+        return port == 3 ? std::optional<std::filesystem::path>("/dev/ttyUSB2") : std::nullopt;
+    };
+    services.modemManager = [&world] { return std::make_unique<Fake>(world); };
+    return services;
+}
+
+} // namespace
+
+TEST(DialSequenceTest, EachSettingAndAnswerTakesItsRouteWithItsMessages)
+{
+    const DialerSettings modem{"", "9", "", 3, 0};
+    const std::string holds = "holds? /dev/ttyUSB2", open = "open 3 9600";
+    const std::string dialing = "Dialing...: Click OK when call is answered or to stop dialing.";
+    const std::string inUse = "Error? Modem not responding or in use. Check settings now?";
+    const passwd* me = getpwuid(geteuid());
+    const std::string user = me ? me->pw_name : "$USER";
+    const struct
+    {
+        const char* what;
+        World world;
+        DialOutcome outcome;
+        std::vector<std::string> events;
+    } cases[] = {
+        // clang-format off
+        {"the desktop's dialer gets the bare number", {.settings = {"", "9", "", 3, 1}},
+         DialOutcome::CardStaysOpen, {"desktop 555 1234|Telmo|Ann|Ann"}},
+        {"no modem, Yes", {.answer = MessageResult::Yes},
+         DialOutcome::OpenSettings, {"Error? Modem was not configured. Configure modem now?"}},
+        {"port in use, No", {.settings = modem, .opens = false},
+         DialOutcome::CardStaysOpen, {holds, open, inUse}},
+        {"port this user may not open, Yes",
+         {.settings = modem, .answer = MessageResult::Yes, .opens = false, .denied = "/dev/x"},
+         DialOutcome::OpenSettings,
+         {holds, open, "Error? You may not use the modem's port /dev/x. Serial ports belong to the "
+                       "group dialout: add yourself to it (sudo adduser " + user + " dialout), log "
+                       "out and log in again. Check settings now?"}},
+        // The port is held until the box is dismissed: the modem keeps the call only so long.
+        {"the modem dials", {.settings = modem}, DialOutcome::CardStaysOpen,
+         {holds, open, "write atm1\r\natdt9,555 1234;\r\n", dialing, "close"}},
+        {"ModemManager's modem without voice", {.settings = modem, .hold = Hold::WithoutVoice},
+         DialOutcome::CardStaysOpen,
+         {holds, "Error? ModemManager manages the modem on /dev/ttyUSB2 and offers no voice calls "
+                 "on it, so Telmo leaves its port alone. Check settings now?"}},
+        {"ModemManager's modem with voice",
+         {.settings = {"", "9;", "", 3, 0}, .hold = Hold::WithVoice}, DialOutcome::CardStaysOpen,
+         {holds, "call /dev/ttyUSB2 9,555 1234", dialing, "hang up"}},
+        {"a call ModemManager cannot place",
+         {.settings = modem, .hold = Hold::WithVoice, .callFailure = "No network"},
+         DialOutcome::CardStaysOpen, {holds, "call /dev/ttyUSB2 9,555 1234",
+                                      "Error: ModemManager could not place the call: No network"}},
+        // clang-format on
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(RunDialSequence(FakeServices(row.world), "Ann", "555 1234"), row.outcome);
+        EXPECT_EQ(row.world.events, row.events);
+    }
+}
+
+TEST(DialSequenceTest, SystemServicesDialTheModemThatTelmoIniNamesAndHoldItWhileTheBoxIsUp)
+{
+    PseudoTerminal modem;
+    testsupport::TempFolder folder;
+    testsupport::FakeSerialDevices machine(folder / "machine");
+    platform::ScopedRegistrySources sources(machine.Sources({}));
+    testsupport::ScopedEnvironment ports(platform::SerialPortMap::kEnvironmentVariable,
+                                         "COM4=" + modem.SlavePath());
+    testsupport::WriteFile(folder / "telmo.ini", "[Modem]\nExtDialer=0\nPort=4\nDialOut=9\n");
+    std::string received;
+    bool portHeld = false;
+    auto showMessage = [&](const MessageBoxRequest& box) {
+        received = box.caption + ": " + modem.Read(22);
+        portHeld = !CSerialLine(modem.PortMap(4)).Open(4, kModemBaud);
+        return MessageResult::Ok;
+    };
+    RunDialSequence(SystemDialServices(folder / "telmo.ini", showMessage), "Ann", "5551234");
+    EXPECT_EQ(received, "Dialing...: atm1\r\natdt9,5551234;\r\n");
+    EXPECT_TRUE(portHeld);
+    EXPECT_TRUE(CSerialLine(modem.PortMap(4)).Open(4, kModemBaud)) << "the port stays taken";
+}
+
+TEST(TelephonyRequestTest, TelUriPercentEncodesWhatIsNotPartOfANumber)
+{
+    // clang-format off
+    const std::pair<std::string, std::string> cases[] = {
+        {"5551234", "tel:5551234"}, {"+1 (555) 123-4567", "tel:+1%20(555)%20123-4567"},
+        {"*31#0.1", "tel:*31%230.1"}, {"9,555;ext=1/2%", "tel:9%2C555%3Bext%3D1%2F2%25"},
+        {std::string("\n\xe9\0", 3), "tel:%0A%E9%00"}};
+    // clang-format on
+    for (const auto& [number, uri] : cases)
+        EXPECT_EQ(TelUri(number), uri);
+}
+
+TEST(TelephonyRequestTest, TheOpenerIsLookedForOnceAndGetsTheTelUriOfEachCall)
+{
+    testsupport::FakeCommands commands; // alone on PATH
+    const auto call = [](const std::string& number) {
+        return RequestMakeCall(number, "Telmo", "Ann", "Ann");
+    };
+    ResetTelephonyBinding();
+    EXPECT_EQ(call("5551234"), LINEERR_OPERATIONUNAVAIL);
+    commands.Add("xdg-open");
+    EXPECT_EQ(call("5551234"), TAPIERR_REQUESTFAILED);
+    EXPECT_FALSE(commands.WasStarted("xdg-open"));
+
+    ResetTelephonyBinding();
+    EXPECT_EQ(call("555 1234#"), kTelephonyOk);
+    EXPECT_EQ(commands.WaitForArguments("xdg-open"), "tel:555%201234%23\n");
+    EXPECT_EQ(call(""), TAPIERR_INVALDESTADDRESS);
+    std::filesystem::remove(commands.Folder() / "xdg-open");
+    EXPECT_EQ(call("911"), TAPIERR_NOREQUESTRECIPIENT); // bound to an opener gone since
+    ResetTelephonyBinding();
+}
