@@ -33,9 +33,7 @@ TEST(ColumnMatchingTest, ProposalsForRealExportHeaders)
         {"First,Middle,Last,Nickname,Email,Category,Distribution Lists,Messenger ID,Home,Work,"
          "Pager,Fax,Mobile,Other,Yahoo Phone,Primary",
          {3, -1, 8, 9, 12, 11, 10}},
-        {"Vorname,Nachname,Telefon privat,Telefon gesch\xC3\xA4"
-         "ftlich,Mobiltelefon,Fax privat,"
-         "Pager",
+        {"Vorname,Nachname,Telefon privat,Telefon gesch\u00e4ftlich,Mobiltelefon,Fax privat,Pager",
          {0, -1, -1, -1, -1, 5, 6}},
         {"Last Name,First Name,Home Phone,Office,Mobile,Home Fax,Pager", {0, 0, 2, 3, 4, 5, 6}},
         {"NAME,MOBILE PHONE,family,wOrK,Private Line,Home Phone,Cellular", {0, 2, 4, 3, 1, -1, -1}},

@@ -217,8 +217,8 @@ TEST_F(WizardTest, MatchFieldsStoresItsChoicesAndKeepsThemOnlyForTheSameFile)
 
 TEST_F(WizardTest, BesideEachFieldIsTheFirstValueOfTheChosenColumn)
 {
-    const std::string tooLong = "Gesch\xC3\xA4"
-                                "ftliche Adresse, Postleitzahl und Ort der Niederlassung";
+    const std::string tooLong =
+        "Gesch\u00e4ftliche Adresse, Postleitzahl und Ort der Niederlassung";
     GoTo(kMatch, WriteSource("Name,Notes,Home Phone,Work,\"" + tooLong +
                              "\"\nAnn,  ,,,\n"
                              "\"Lee, Bob\",\"Line one\nline two\",,\"030, 12\",\nCid,,555,,\n"));
