@@ -79,14 +79,3 @@ std::vector<std::string> SplitHeader(std::string_view header)
         names.pop_back();
     return names;
 }
-
-std::string GetField(std::string_view record, int n)
-{
-    if (n < 1)
-        return {};
-    std::vector<std::string> fields;
-    SplitFields(record, fields);
-    if (fields.size() < static_cast<std::size_t>(n))
-        return {};
-    return std::move(fields[n - 1]);
-}

@@ -29,6 +29,3 @@ void SplitFields(std::string_view record, std::vector<std::string>& fields);
 // The column names of a header line: split as a record, except that an empty line has no
 // names and a comma at the end of the line adds no empty last name.
 std::vector<std::string> SplitHeader(std::string_view header);
-
-// Field number n (1-based) of a record; empty when n is below 1 or the record is shorter.
-std::string GetField(std::string_view record, int n);

@@ -1,73 +1,50 @@
 #include "ColumnMatching.h"
 
-#include "ColumnSamples.h"
-#include "CsvSource.h"
-#include "TestFiles.h"
+#include "CsvFields.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-using testing::ElementsAre;
 
 namespace {
 
-TEST(ColumnMatchingTest, ProposesTheFirstColumnThatContainsAKeyword)
+struct Proposal
 {
-    const ColumnChoice choice = AutoMatchColumns(
-        {"Last Name", "First Name", "Home Phone", "Office", "Mobile", "Home Fax", "Pager"});
-    ColumnChoice expected;
-    expected.name = 0; // "Last Name" is the first column that contains "name"
-    expected.lastName = 0;
-    expected.home = 2;
-    expected.work = 3;
-    expected.cell = 4;
-    expected.fax = 5;
-    expected.beeper = 6;
-    EXPECT_EQ(choice, expected);
-}
+    const char* header;
+    ColumnChoice expected; // name, last name, home, work, cell, fax, beeper
+};
 
-TEST(ColumnMatchingTest, IgnoresCaseOnBothSides)
+// Header lines as mail and contact programs export them; each field takes the first column
+// that holds one of its keywords, whatever that column holds.
+TEST(ColumnMatchingTest, ProposalsForRealExportHeaders)
 {
-    const ColumnChoice choice = AutoMatchColumns({"NAME", "MOBILE PHONE", "family", "wOrK"});
-    EXPECT_EQ(choice.cell, 1);
-    EXPECT_EQ(choice.name, 0);
-    EXPECT_EQ(choice.lastName, 2);
-    EXPECT_EQ(choice.work, 3);
-}
-
-TEST(ColumnMatchingTest, AHeaderWithoutKeywordsProposesNothing)
-{
-    EXPECT_EQ(AutoMatchColumns({"Given", "Called", "Tel", "E-mail", "Street"}), ColumnChoice{});
-    EXPECT_EQ(AutoMatchColumns({}), ColumnChoice{});
-}
-
-TEST(ColumnMatchingTest, EitherKeywordMatchesEachColumnBeforeLaterColumnsAreLookedAt)
-{
-    EXPECT_EQ(FindColumn({"Private Line", "Home Phone"}, "Home", "Private"), 0);
-    EXPECT_EQ(FindColumn({"E-mail", "Pager", "Beeper"}, "Beeper", "Pager"), 1);
-    EXPECT_EQ(FindColumn({"Cellular", "Mobile"}, "cell", "MOBILE"), 0);
-    EXPECT_EQ(FindColumn({"Fa x", "F", "ax"}, "Fax", "Fax"), -1);
-}
-
-TEST(ColumnMatchingTest, NonAsciiNamesDoNotDisturbTheMatch)
-{
-    EXPECT_EQ(
-        FindColumn({"T\xC3\xA9l\xC3\xA9phone", "N\xC3\xB6m", "Pr\xC3\xA9nom Name"}, "Name", "x"),
-        2);
-}
-
-TEST(ColumnSamplesTest, EachColumnShowsItsFirstValueWithinTheFirstHundredRecords)
-{
-    // Column A has a value only in record 100, B only in record 101, C holds blanks until its
-    // last record, and D is a column that no record reaches.
-    std::string text = "A,B,C,D\n";
-    for (int record = 1; record <= 101; ++record)
-        text += (record == 100 ? "a100" : "") + std::string(",") + (record == 101 ? "b101" : "") +
-                "," + (record == 101 ? "c101" : "  ") + "\n";
-    const testsupport::TempFolder folder;
-    CsvSource source;
-    ASSERT_TRUE(source.Open(WriteIn(folder, "wide.csv", text).string()));
-    EXPECT_THAT(ReadColumnSamples(source, 4), ElementsAre("a100", "", "", ""));
+    const Proposal cases[] = {
+        {"\"Title\",\"First Name\",\"Middle Name\",\"Last Name\",\"Suffix\",\"Company\","
+         "\"Department\",\"Job Title\",\"Business Street\",\"Business City\",\"Home Street\","
+         "\"Home City\",\"Business Fax\",\"Business Phone\",\"Business Phone 2\",\"Car Phone\","
+         "\"Home Fax\",\"Home Phone\",\"Home Phone 2\",\"Mobile Phone\",\"Other Phone\","
+         "\"Pager\",\"E-mail Address\",\"Notes\"",
+         {1, 3, 10, -1, 19, 12, 21}},
+        {"First Name,Last Name,Display Name,Nickname,Primary Email,Secondary Email,Screen Name,"
+         "Work Phone,Home Phone,Fax Number,Pager Number,Mobile Number,Home Address,Home City,"
+         "Work Address,Work City,Organization,Notes,",
+         {0, 1, 8, 7, 11, 9, 10}},
+        {"Name,Given Name,Additional Name,Family Name,Nickname,Birthday,Notes,Group Membership,"
+         "E-mail 1 - Type,E-mail 1 - Value,Phone 1 - Type,Phone 1 - Value",
+         {0, 3, -1, -1, -1, -1, -1}},
+        {"First,Middle,Last,Nickname,Email,Category,Distribution Lists,Messenger ID,Home,Work,"
+         "Pager,Fax,Mobile,Other,Yahoo Phone,Primary",
+         {3, -1, 8, 9, 12, 11, 10}},
+        {"Vorname,Nachname,Telefon privat,Telefon gesch\u00e4ftlich,Mobiltelefon,Fax privat,Pager",
+         {0, -1, -1, -1, -1, 5, 6}},
+        {"Last Name,First Name,Home Phone,Office,Mobile,Home Fax,Pager", {0, 0, 2, 3, 4, 5, 6}},
+        {"NAME,MOBILE PHONE,family,wOrK,Private Line,Home Phone,Cellular", {0, 2, 4, 3, 1, -1, -1}},
+        {"T\xC3\xA9l\xC3\xA9phone,Fa x,F,ax,Pr\xC3\xA9nom Name", {4, -1, -1, -1, -1, -1, -1}},
+        {"Given,Called,Tel,E-mail,Street", {}},
+        {"", {}},
+    };
+    for (const Proposal& c : cases) {
+        SCOPED_TRACE(c.header);
+        EXPECT_EQ(AutoMatchColumns(SplitHeader(c.header)), c.expected);
+    }
 }
 
 } // namespace

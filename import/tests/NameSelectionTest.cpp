@@ -1,143 +1,73 @@
 #include "NameSelection.h"
 
 #include "CsvSource.h"
-#include "TestFiles.h"
+#include "ImportWriting.h"
+#include "PhoneBook.h"
+#include "PhoneBookError.h"
+#include "ProfileFile.h"
+#include "support/FileSizeLimit.h"
+#include "support/TelmoIni.h"
+#include "support/TempFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 using testing::ElementsAre;
-using testing::Field;
-using testing::IsEmpty;
 
 namespace {
 
-ColumnChoice FirstLastHomeWork()
-{
-    ColumnChoice columns;
-    columns.name = 0;
-    columns.lastName = 1;
-    columns.home = 2;
-    columns.work = 3;
-    return columns;
-}
+constexpr ColumnChoice kColumns{0, 1, 2, 3, -1, -1, 4};
 
-auto Listed(const std::string& name, std::uint64_t record)
-{
-    return testing::AllOf(Field(&ListedRow::name, name), Field(&ListedRow::record, record));
-}
-
-std::vector<ListedRow> Rows(const ListedRows& listed)
-{
-    std::vector<ListedRow> rows;
-    for (std::size_t i = 0; i < listed.Size(); ++i)
-        rows.push_back(listed.Row(i));
-    return rows;
-}
-
-TEST(SourceRowTest, ComposesTheNameAndTrimsOnlyTheListedOne)
-{
-    SourceRow row;
-    row.name = "Ann";
-    EXPECT_EQ(row.ComposedName(), "Ann");
-    row.lastName = "Lee";
-    EXPECT_EQ(row.ComposedName(), "Ann Lee");
-    row.lastName = "   ";
-    EXPECT_EQ(row.ComposedName(), "Ann    ");
-    EXPECT_EQ(row.ListedName(), "Ann");
-    row.name = "\t Bob";
-    row.lastName.clear();
-    EXPECT_EQ(row.ListedName(), "Bob");
-}
-
-TEST(SourceRowTest, AnyNonEmptyNumberFieldCountsEvenBlanks)
-{
-    SourceRow row;
-    row.name = "Ann";
-    EXPECT_FALSE(row.HasNumber());
-    for (std::string SourceRow::*number : {&SourceRow::home, &SourceRow::work, &SourceRow::cell,
-                                           &SourceRow::fax, &SourceRow::beeper}) {
-        SourceRow withNumber = row;
-        withNumber.*number = " ";
-        EXPECT_TRUE(withNumber.HasNumber());
-    }
-}
-
-TEST(RowReaderTest, UnassignedColumnsAndShortRecordsGiveEmptyFields)
-{
-    ColumnChoice columns = FirstLastHomeWork();
-    columns.beeper = 9;
-    RowReader reader(columns);
-    const SourceRow& row = reader.Read("\"Lee, Ann\",,555");
-    EXPECT_EQ(row.name, "Lee, Ann");
-    EXPECT_EQ(row.lastName, "");
-    EXPECT_EQ(row.home, "555");
-    EXPECT_EQ(row.work, "");
-    EXPECT_EQ(row.cell, "");
-    EXPECT_EQ(row.beeper, "");
-    EXPECT_EQ(reader.Read("").name, "") << "nothing of the earlier record is left over";
-}
-
-class RowListingTest : public testing::Test
+class NameSelectionTest : public testing::Test
 {
 protected:
-    std::filesystem::path WriteSource()
+    void SetUp() override
     {
-        return WriteIn(m_folder, "people.csv",
-                       "First,Last,Home,Work\n"
-                       "Carl,Ng,555,\n"
-                       "NoNumber,Person,,\n"
-                       "\n"
-                       ",,,777\n"
-                       "Ann,   ,1,2\n"
-                       "Carl,Ng,,888\n");
+        testsupport::WriteFile(m_file, "First,Last,Home,Work,Pager\nCarl,Ng,555,\nNo,Number,,\n\n"
+                                       ",,,777\nAnn,   ,1,2\n\t Carl,Ng,,888\nBea,,,, \n");
+        ASSERT_TRUE(m_source.Open(m_file));
     }
 
     testsupport::TempFolder m_folder;
+    std::string m_file = (m_folder / "people.csv").string();
+    CsvSource m_source;
 };
 
-TEST_F(RowListingTest, ListsEveryRowWithANumberUnderItsOwnRecordNumber)
+TEST_F(NameSelectionTest, ListsEveryRowWithANumberAndReadsExactlyTheChosenOnesBack)
 {
-    CsvSource source;
-    ASSERT_TRUE(source.Open(WriteSource().string()));
-    EXPECT_THAT(
-        Rows(ListRows(source, FirstLastHomeWork())),
-        ElementsAre(Listed("Carl Ng", 0), Listed("", 3), Listed("Ann", 4), Listed("Carl Ng", 5)));
-}
+    const ListedRows listed = ListRows(m_source, kColumns);
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < listed.Size(); ++i)
+        names.push_back(std::string(listed.Name(i)) + "@" + std::to_string(listed.Record(i)));
+    EXPECT_THAT(names, ElementsAre("Carl Ng@0", "@3", "Ann@4", "Carl Ng@5", "Bea@6"))
+        << "a number of blanks is a number";
 
-TEST_F(RowListingTest, ReadsExactlyTheChosenRowsAsTheyStandInTheFile)
-{
-    CsvSource source;
-    ASSERT_TRUE(source.Open(WriteSource().string()));
+    // The chosen rows, read again from the start, are exactly those rows as they stand.
+    ASSERT_TRUE(m_source.Open(m_file));
     std::vector<std::uint64_t> positions;
     const std::vector<SourceRow> rows =
-        ReadChosenRows(source, FirstLastHomeWork(), {{"Ann", 4}, {"Carl Ng", 5}},
+        ReadChosenRows(m_source, kColumns, {{"", 3}, {"Ann", 4}, {"Carl Ng", 5}, {"Bea", 6}},
                        [&](std::uint64_t position) { positions.push_back(position); })
             .value();
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].ComposedName(), "Ann    ") << "written with the blanks of its last name";
-    EXPECT_EQ(rows[0].work, "2");
-    EXPECT_EQ(rows[1].ComposedName(), "Carl Ng");
-    EXPECT_EQ(rows[1].home, "");
-    EXPECT_EQ(rows[1].work, "888") << "the second Carl Ng, not the first one of the same name";
-    ASSERT_EQ(positions.size(), 6u);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(rows[0].work, "777");
+    EXPECT_EQ(rows[1].ComposedName(), "Ann    ") << "written with the blanks of its last name";
+    EXPECT_EQ(rows[2].ComposedName(), "\t Carl Ng");
+    EXPECT_EQ(rows[2].work, "888") << "the second Carl Ng, not the first";
+    EXPECT_EQ(rows[2].home, "") << "nothing left over from the record before";
+    EXPECT_EQ(rows[3].beeper, " ");
+    EXPECT_EQ(positions.size(), 7u);
     EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
-    EXPECT_EQ(positions.back(), source.Length());
-}
+    EXPECT_EQ(positions.back(), m_source.Length());
 
-TEST_F(RowListingTest, AChosenRowThatChangedSinceItWasListedSpoilsTheWholeReading)
-{
-    const std::vector<ListedRow> changed[] = {
-        {{"Carl Ng", 1}, {"Ann", 4}}, // the row has no number any more
-        {{"Ann", 3}, {"Ann", 4}},     // the row holds another name
-        {{"Ann", 4}, {"Zed", 99}},    // the file is shorter now
-    };
-    for (const std::vector<ListedRow>& chosen : changed) {
-        SCOPED_TRACE(chosen.front().record);
-        CsvSource source;
-        ASSERT_TRUE(source.Open(WriteSource().string()));
-        EXPECT_EQ(ReadChosenRows(source, FirstLastHomeWork(), chosen, [](std::uint64_t) {}),
-                  std::nullopt);
+    // A chosen row that changed since it was listed spoils the whole reading: it has no number
+    // now, holds another name, or is beyond the end of the file.
+    for (const ListedRow& changed : {ListedRow{"No Number", 1}, {"Ann", 3}, {"Zed", 99}}) {
+        ASSERT_TRUE(m_source.Open(m_file));
+        EXPECT_FALSE(
+            ReadChosenRows(m_source, kColumns, {{"Carl Ng", 0}, changed}, [](std::uint64_t) {})
+                .has_value())
+            << changed.name;
     }
 }
 
@@ -145,16 +75,74 @@ TEST(ProgressStepsTest, MovesOnlyInStepsOfMoreThanFourPoints)
 {
     ProgressSteps steps;
     std::vector<int> shown;
-    for (std::uint64_t position = 0; position <= 1000; position += 7) {
-        if (const auto percent = steps.Advance(position, 1000))
+    for (std::uint64_t position = 0; position <= 100; position += 3) {
+        if (const auto percent = steps.Advance(position, 100))
             shown.push_back(*percent);
     }
-    ASSERT_FALSE(shown.empty());
-    EXPECT_EQ(shown.front(), 5);
-    for (std::size_t i = 1; i < shown.size(); ++i)
-        EXPECT_GT(shown[i], shown[i - 1] + 4);
-    EXPECT_GE(shown.back(), 95);
-    EXPECT_FALSE(ProgressSteps().Advance(10, 0).has_value()) << "an empty file divides by nothing";
+    EXPECT_EQ(shown,
+              (std::vector<int>{6, 12, 18, 24, 30, 36, 42, 48, 54, 60, 66, 72, 78, 84, 90, 96}));
+    EXPECT_FALSE(ProgressSteps().Advance(10, 0)) << "an empty file divides by nothing";
+}
+
+class ImportWritingTest : public testing::Test
+{
+protected:
+    // A book of the given live entries P1, P2, ... after a section marked deleted.
+    void WriteBook(int live)
+    {
+        testsupport::TelmoIni ini;
+        ini.General(live + 1, live - 1).Item(0, "Old", {"0"}, 0, 1);
+        for (int n = 1; n <= live; ++n)
+            ini.Item(n, "P" + std::to_string(n), {"1"}, n - 1);
+        testsupport::WriteFile(m_ini, m_book = ini);
+    }
+
+    testsupport::TempFolder m_folder;
+    std::filesystem::path m_ini = m_folder / "telmo.ini";
+    platform::ProfileFile m_file{m_ini};
+    std::string m_book;
+};
+
+TEST_F(ImportWritingTest, CountsTheSectionsUpToCountExceptThoseMarkedDeletedWithOne)
+{
+    EXPECT_EQ(CountExisting(m_file), 0) << "no phone book yet";
+    testsupport::WriteFile(m_ini, "[General]\nCount=5\n[Item0]\nDeleted=0\n[Item1]\nDeleted=1\n"
+                                  "[Item2]\nDeleted=2\n[Item3]\nName=x\n[Item5]\nDeleted=1\n");
+    EXPECT_EQ(CountExisting(m_file), 3) << "a Deleted value of 2 counts, a missing section not";
+    testsupport::WriteFile(m_ini, "[General]\nCount=-3\n[Item0]\n[Item1]\n");
+    EXPECT_EQ(CountExisting(m_file), 0) << "a negative Count is 0, as for the tray program";
+}
+
+TEST_F(ImportWritingTest, TheBookTakesRowsUpToFiveEntriesAndNotOneMore)
+{
+    // Live entries, rows, Delete Existing Entries, whether they fit.
+    const std::tuple<int, int, bool, bool> cases[] = {{0, 5, false, true},  {4, 1, false, true},
+                                                      {4, 2, false, false}, {0, 6, false, false},
+                                                      {4, 5, true, true},   {4, 6, true, false}};
+    for (const auto& [live, rows, deleteExisting, fits] : cases) {
+        SCOPED_TRACE(std::to_string(live) + " + " + std::to_string(rows));
+        WriteBook(live);
+        EXPECT_EQ(FitsCapacity(deleteExisting ? 0 : live, rows), fits);
+        const std::error_code error = WriteImport(
+            m_file, std::vector<SourceRow>(rows, {"Amy", "", "1", "", "", "", ""}), deleteExisting);
+        EXPECT_EQ(error, fits ? std::error_code() : PhoneBookError::Full);
+        if (fits)
+            EXPECT_EQ(CPhoneBook(m_ini).LiveCount(), rows + (deleteExisting ? 0 : live));
+        else
+            EXPECT_EQ(testsupport::ReadFile(m_ini), m_book) << "not even the discard written";
+    }
+}
+
+TEST_F(ImportWritingTest, AFailedWriteLeavesTheExistingEntriesInPlace)
+{
+    // Discarding the entries and writing the rows are one write: when it fails (a full disk
+    // here), the book keeps every entry it had.
+    WriteBook(4);
+    {
+        testsupport::ScopedFileSizeLimit limit(m_book.size() + 64);
+        EXPECT_TRUE(WriteImport(m_file, {{std::string(200, 'A'), "", "1", "", "", "", ""}}, true));
+    }
+    EXPECT_EQ(testsupport::ReadFile(m_ini), m_book);
 }
 
 } // namespace

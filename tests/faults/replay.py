@@ -58,7 +58,10 @@ def failed_tests(build, regex):
         # ctest's summary: "  12 - PhoneBookTest.Name (Failed)"
         parts = line.strip().split(" - ", 1)
         if len(parts) == 2 and parts[0].isdigit() and "(" in parts[1]:
-            failed.append(parts[1].rsplit(" (", 1)[0])
+            name, status = parts[1].rsplit(" (", 1)
+            # A test that skipped itself or was not run caught nothing.
+            if status.rstrip(")") not in ("Skipped", "Disabled", "Not Run"):
+                failed.append(name)
     return failed
 
 
