@@ -42,15 +42,22 @@ function(expect_launchers prefix exec path)
         expect_line("${launcher}" "${line}")
     endforeach()
     expect_same_content("${launcher}" "${autostart}")
-    find_program(VALIDATE desktop-file-validate)
-    if(VALIDATE)
-        execute_process(COMMAND "${VALIDATE}" "${launcher}" RESULT_VARIABLE result
+    foreach(entry "${launcher}" "${autostart}")
+        execute_process(COMMAND "${VALIDATE}" "${entry}" RESULT_VARIABLE result
             OUTPUT_VARIABLE output ERROR_VARIABLE output)
         if(NOT result EQUAL 0)
-            message(FATAL_ERROR "desktop-file-validate rejects ${launcher}:\n${output}")
+            message(FATAL_ERROR "desktop-file-validate rejects ${entry}:\n${output}")
         endif()
-    endif()
+    endforeach()
 endfunction()
+
+# The freedesktop.org validator reads the launchers as the desktops will; without it a broken
+# entry would pass unseen.
+find_program(VALIDATE desktop-file-validate)
+if(NOT VALIDATE)
+    message(FATAL_ERROR "desktop-file-validate is not installed (Debian package desktop-file-utils;"
+        " scripts/setup.sh installs every package the tests need)")
+endif()
 
 file(REMOVE_RECURSE "${WORK_DIR}")
 

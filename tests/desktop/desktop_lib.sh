@@ -1,29 +1,29 @@
 # shellcheck shell=bash
-# Shared by the tests that drive Telmo on a real X desktop: a private desktop (Xvfb as the
-# screen, twm as the window manager when it is installed, a notification area), the look-ups a
-# person does with their eyes (is the icon there, which windows and menus are open),
-# screenshots and the tally of passed and failed steps. Sourced, never run.
+# Shared by the steps of the desktop test: a private desktop (Xvfb as the screen, twm as the
+# window manager when it is installed, a notification area), the look-ups a person does with
+# their eyes (is the icon there, which windows and menus are open), screenshots and the tally of
+# passed and failed steps. Sourced, never run.
 #
-# The notification area is $tray_host: trayer (an XEmbed tray, the default), sni
-# (status-notifier-watcher with gtk-sni-tray-standalone, a StatusNotifierItem host that shows
-# the menu an icon exports) or xfce (xfce4-panel 4.18 with its notification area plugin, which
-# speaks both and prefers StatusNotifierItem). The last two need a private session bus: run the
-# test under dbus-run-session.
+# The notification area is $tray_host: trayer (an XEmbed tray), sni (status-notifier-watcher
+# with gtk-sni-tray-standalone, a StatusNotifierItem host that shows the menu an icon exports)
+# or xfce (xfce4-panel 4.18 with its notification area plugin, which speaks both and prefers
+# StatusNotifierItem). Every run has a session bus of its own: run the test under
+# dbus-run-session.
 #
-# A test calls desktop_require with the tools it needs (it skips with exit code 77 when one is
-# missing), then desktop_start with its output folder, and ends with desktop_finish.
-# Afterwards $work is a scratch folder removed at exit, and $out holds the screenshots.
+# Every wait is for a condition, bounded generously so that a loaded machine only makes the run
+# slower: wait_until returns as soon as the condition holds.
 tray_host=${tray_host:-trayer}
 
 # The Debian package that brings a tool, for the skip message.
 desktop_package_of() {
     case $1 in
     Xvfb) echo xvfb ;;
-    xwininfo) echo x11-utils ;;
-    import) echo imagemagick ;;
+    xwininfo | xprop) echo x11-utils ;;
+    import | convert) echo imagemagick ;;
     status-notifier-watcher) echo haskell-status-notifier-item-utils ;;
     gtk-sni-tray-standalone) echo haskell-gtk-sni-tray-utils ;;
-    dbus-send | dbus-run-session | dbus-update-activation-environment) echo dbus ;;
+    dbus-send | dbus-update-activation-environment) echo dbus-bin ;;
+    dbus-run-session) echo dbus-daemon ;;
     weston-screenshooter) echo weston ;;
     Xwayland) echo xwayland ;;
     *) echo "$1" ;;
@@ -48,19 +48,22 @@ desktop_cleanup() {
         kill "$pid" 2>/dev/null
     done
     wait 2>/dev/null
-    rm -rf "$work" "$runtime"
+    rm -rf "$work"
 }
 
-# desktop_scratch <output folder>: an empty output folder, a scratch folder and a private lock
-# folder, all removed or left as desktop_start leaves them; for tests that bring their own screen.
+# desktop_scratch <output folder>: an empty output folder and a private scratch folder, which
+# also holds the lock folder ($XDG_RUNTIME_DIR) and the settings of the GTK hosts, so that
+# nothing of the user's or of another run is seen; removed at exit.
 desktop_scratch() {
     out=$1
     rm -rf "$out"
     mkdir -p "$out"
     work=$(mktemp -d)
-    runtime=$(mktemp -d)
-    chmod 700 "$runtime"
-    export XDG_RUNTIME_DIR=$runtime
+    mkdir -m 700 "$work/runtime"
+    export XDG_RUNTIME_DIR=$work/runtime XDG_CONFIG_HOME=$work/config XDG_CACHE_HOME=$work/cache
+    export XDG_DATA_HOME=$work/data
+    # No accessibility bus for the GTK hosts: it would outlive the test and hold its output open.
+    export NO_AT_BRIDGE=1
     pids=()
     failures=0
     trap desktop_cleanup EXIT
@@ -75,38 +78,33 @@ desktop_tray_tools() {
     esac
 }
 
-# desktop_start <output folder>: an empty output folder, a scratch folder and a private desktop
-# with its own display and its own lock folder. Beside trayer there is no session bus, so Qt
-# uses the XEmbed protocol that trayer speaks; the other areas keep the test's private bus.
+# desktop_start <output folder>: desktop_scratch and a private X desktop on a display number
+# Xvfb picks itself, so that runs side by side never share a screen.
 desktop_start() {
     desktop_scratch "$1"
     exec 3>"$work/display"
     Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
     pids+=($!)
     exec 3>&-
-    if ! wait_until 100 test -s "$work/display"; then
-        echo "FAILED: Xvfb did not start"
+    if ! wait_until 60 test -s "$work/display"; then
+        echo "FAILED: Xvfb did not report its display within 60 s"
         exit 1
     fi
     DISPLAY=":$(cat "$work/display")"
     export DISPLAY
     export QT_QPA_PLATFORM=xcb
     unset WAYLAND_DISPLAY XDG_SESSION_TYPE TELMO_QT_PLATFORM
-    [ "$tray_host" = trayer ] && unset DBUS_SESSION_BUS_ADDRESS
-    # No accessibility bus for the GTK hosts: it would outlive the test and hold its output open.
-    export NO_AT_BRIDGE=1
+    echo "display: $DISPLAY, notification area: $tray_host"
     if [ "$tray_host" = xfce ]; then
-        export XDG_CONFIG_HOME=$work/config
         xfce_panel_config
         # The panel's settings service starts through the bus, with the bus's environment.
-        dbus-update-activation-environment XDG_CONFIG_HOME DISPLAY
+        dbus-update-activation-environment XDG_CONFIG_HOME XDG_CACHE_HOME DISPLAY
     fi
 
     if command -v twm >/dev/null; then
         printf 'RandomPlacement\nNoGrabServer\nDecorateTransients\n' >"$work/twmrc"
         twm -f "$work/twmrc" >/dev/null 2>&1 &
         pids+=($!)
-        echo "window manager: twm"
     else
         echo "window manager: none (twm is not installed)"
     fi
@@ -123,9 +121,9 @@ desktop_finish() {
     exit 0
 }
 
-pass() { echo "ok: $1"; }
+pass() { echo "ok (${SECONDS} s): $1"; }
 fail() {
-    echo "FAILED: $1"
+    echo "FAILED (${SECONDS} s): $1"
     failures=$((failures + 1))
 }
 # check <description> <command...>: one step that passes when the command succeeds; answers
@@ -140,17 +138,31 @@ check() {
     fail "$description"
     return 1
 }
-shot() { import -window root "$out/$1.png"; }
 
-# wait_until <tenths of a second> <command...>: true once the command succeeds.
+# wait_until <seconds> <command...>: true once the command succeeds, false when it has not
+# within the time.
 wait_until() {
-    local tenths=$1
+    local deadline=$((SECONDS + $1))
     shift
-    for _ in $(seq "$tenths"); do
-        "$@" && return 0
+    until "$@"; do
+        [ "$SECONDS" -lt "$deadline" ] || return 1
         sleep 0.1
     done
-    return 1
+}
+# never_within <seconds> <command...>: true when the command has not succeeded within the time,
+# for what must not happen (a second menu); a slow machine can only hide such a fault, never
+# invent one.
+never_within() { ! wait_until "$@"; }
+
+# shot <name>: a screenshot once the screen has settled (two grabs in a row alike), so that a
+# window just mapped is drawn in it.
+shot() {
+    wait_until 10 screen_settled
+    convert "$work/screen.ppm" "$out/$1.png"
+}
+screen_settled() {
+    [ -f "$work/screen.ppm" ] && mv "$work/screen.ppm" "$work/screen-before.ppm"
+    import -window root "$work/screen.ppm" && cmp -s "$work/screen.ppm" "$work/screen-before.ppm"
 }
 
 # The panel's settings: one panel along the top holding the notification area alone.
@@ -183,17 +195,20 @@ start_tray_host() {
     case $tray_host in
     trayer)
         trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
-            --transparent false >/dev/null 2>&1 &
+            --transparent false >>"$out/host.log" 2>&1 &
         tray_pids+=($!)
         ;;
     sni)
-        status-notifier-watcher >/dev/null 2>&1 &
+        status-notifier-watcher >>"$out/host.log" 2>&1 &
         tray_pids+=($!)
-        gtk-sni-tray-standalone --top --end >/dev/null 2>&1 &
+        # The host registers with the watcher once, when it starts.
+        wait_until 60 bus_name_owned org.kde.StatusNotifierWatcher ||
+            echo "the StatusNotifierWatcher took no bus name within 60 s"
+        gtk-sni-tray-standalone --top --end >>"$out/host.log" 2>&1 &
         tray_pids+=($!)
         ;;
     xfce)
-        xfce4-panel --disable-wm-check >/dev/null 2>&1 &
+        xfce4-panel --disable-wm-check >>"$out/host.log" 2>&1 &
         tray_pids+=($!)
         ;;
     esac
@@ -202,6 +217,10 @@ start_tray_host() {
 stop_tray_host() {
     kill "${tray_pids[@]}" 2>/dev/null
     wait "${tray_pids[@]}" 2>/dev/null
+}
+bus_name_owned() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+        org.freedesktop.DBus.NameHasOwner "string:$1" 2>/dev/null | grep -q 'boolean true'
 }
 # A property of the StatusNotifierWatcher, as dbus-send prints it.
 watcher_property() {
@@ -235,6 +254,9 @@ start_telmo() {
     telmo_pid=$!
     pids+=("$telmo_pid")
 }
+# True once telmo's Qt is connected to the X server (Qt's clipboard window is there), that is
+# once it runs and can look for a notification area.
+telmo_connected() { xwininfo -root -tree 2>/dev/null | grep -q '"Qt Selection Owner for telmo"'; }
 
 # The window of telmo's icon inside trayer's panel, if it is there.
 icon_window() {
@@ -276,10 +298,9 @@ window_focused() {
 # type (the notification area's menus).
 menu_geometries() {
     local window info
-    for window in $(xwininfo -root -children 2>/dev/null | awk '/^ +0x/ { print $1 }'); do
+    for window in $(xdotool search --onlyvisible --maxdepth 1 --name '' 2>/dev/null); do
         info=$(xwininfo -id "$window" 2>/dev/null)
-        grep -q 'Map State: IsViewable' <<<"$info" &&
-            grep -q 'Override Redirect State: yes' <<<"$info" || continue
+        grep -q 'Override Redirect State: yes' <<<"$info" || continue
         xprop -id "$window" _NET_WM_WINDOW_TYPE WM_CLASS 2>/dev/null |
             grep -q -e '_MENU' -e '"telmo"' || continue
         xdotool getwindowgeometry "$window" | tr -d '\n'
@@ -291,4 +312,62 @@ menu_geometries() {
 menus_shown() { test "$(menus_open)" "$1" "$2"; }
 menus_open() { menu_geometries | grep -c .; }
 no_menus_open() { [ "$(menus_open)" = 0 ]; }
+# The height of the one open menu, in pixels.
+menu_height() { menu_geometries | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p' | head -1; }
 process_ended() { [ -n "$1" ] && ! kill -0 "$1" 2>/dev/null; }
+
+# True while another client (an open menu) holds the keyboard: a menu is mapped a moment before
+# it grabs the keyboard, and keys sent in between are lost, or worse, only the first ones.
+keyboard_grabbed() {
+    python3 -c '
+import ctypes, sys
+x = ctypes.CDLL("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+x.XDefaultRootWindow.restype = ctypes.c_ulong
+x.XGrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 3 + [ctypes.c_ulong]
+x.XUngrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+display = x.XOpenDisplay(None)
+if not display:
+    sys.exit(1)
+ALREADY_GRABBED = 1
+result = x.XGrabKeyboard(display, x.XDefaultRootWindow(display), 0, 1, 1, 0)
+if result != ALREADY_GRABBED:
+    x.XUngrabKeyboard(display, 0)
+x.XCloseDisplay(display)
+sys.exit(0 if result == ALREADY_GRABBED else 1)'
+}
+
+# open_menu <button>: clicks the icon until a menu is open and holds the keyboard. A click soon
+# after the one before reads as a double click: a click that opened nothing is made again.
+open_menu() {
+    for _ in 1 2 3; do
+        click_icon "$1"
+        wait_until 10 menus_shown -ge 1 && wait_until 10 keyboard_grabbed && return 0
+        xdotool key Escape
+        wait_until 10 no_menus_open
+    done
+    return 1
+}
+close_menus() {
+    xdotool key Escape Escape
+    wait_until 20 no_menus_open
+}
+# pick_number <keys...>: opens the entry menu and goes to one of an entry's numbers with the
+# keys; true once the entry's submenu is open. A pick that opened none is made again.
+pick_number() {
+    for _ in 1 2 3; do
+        if open_menu 1; then
+            xdotool key "$@"
+            wait_until 10 menus_shown = 2 && return 0
+        fi
+        close_menus
+    done
+    return 1
+}
+# command_menu <keys...>: right click and the keys that choose a command.
+command_menu() {
+    open_menu 3 || return 1
+    xdotool key "$@"
+}

@@ -1,30 +1,45 @@
 #!/usr/bin/env bash
-# End-to-end test of Telmo on a real X desktop, driven with the mouse and the keyboard as a
-# person would: from a program folder that holds both programs and a phone book, it copies a
-# number from the number card, adds an entry in the editor, imports two people from a CSV file
-# through the wizard, refreshes the menu and exits. Screenshots of every step go to the output
-# folder; look at them.
+# End-to-end test of Telmo on a real desktop, driven with the mouse and the keyboard as a person
+# would. Screenshots of every step go to the output folder; look at them.
 #
-# Usage: e2e.sh <folder holding telmo and telmo-import> <output folder>
+# trayer (an XEmbed tray, the default): the whole path. From a program folder holding both
+# programs and a phone book: start-up (the icon, the main window never shown, a second start
+# that ends at once), a number copied from its card, the entry edited from the card, a new
+# entry, two people imported through the wizard, Refresh, a double click, Exit; then a
+# notification area that appears late, one restarted under a running telmo, and none at all.
+#
+# sni, xfce (StatusNotifierItem hosts, which show the command menu themselves) and wayland
+# (weston with XWayland, the host's clicks sent over D-Bus as a host sends them): only what
+# differs there: how the clicks arrive, who shows which menu, and the area coming and going.
+#
+# Usage: e2e.sh <folder holding telmo and telmo-import> <output folder> [trayer|sni|xfce|wayland]
 # Exit code 0 when every step passed, 1 on a failure, 77 when the tools are missing (skipped).
 # shellcheck disable=SC2317 # the helpers run through check and wait_until
 set -uo pipefail
 
+variant=${3:-trayer}
+tray_host=$variant
+[ "$variant" = wayland ] && tray_host=sni
 # shellcheck source=desktop_lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/desktop_lib.sh"
-desktop_require Xvfb trayer xdotool xwininfo import
-if command -v xclip >/dev/null; then
-    clipboard_text() { xclip -o -selection clipboard 2>/dev/null; }
-elif command -v xsel >/dev/null; then
-    clipboard_text() { xsel --clipboard --output 2>/dev/null; }
-else
-    echo "SKIPPED: neither xclip nor xsel is installed to read the clipboard (Debian package" \
-        "xclip; scripts/setup.sh installs every package the tests need)."
-    exit 77
+case $variant in
+trayer) desktop_require Xvfb xdotool xwininfo xprop import convert python3 xclip ;;
+wayland) desktop_require weston weston-screenshooter Xwayland xdotool xwininfo xprop ;;
+*) desktop_require Xvfb xdotool xwininfo xprop import convert python3 ;;
+esac
+# shellcheck disable=SC2046 # one word a tool
+desktop_require dbus-run-session $(desktop_tray_tools)
+# A session bus of its own: nothing of the user's desktop or of another run is seen.
+if [ -z "${TELMO_E2E_PRIVATE_BUS:-}" ]; then
+    TELMO_E2E_PRIVATE_BUS=1 exec dbus-run-session -- "$0" "$@"
 fi
 
 bin=$(realpath "$1")
-desktop_start "$2"
+if [ "$variant" = wayland ]; then
+    desktop_scratch "$2"
+else
+    desktop_start "$2"
+fi
 
 # The program folder as an installation lays it out. Copies, not links: the import program
 # finds telmo.ini beside its own file, and /proc/self/exe of a symbolic link names the target.
@@ -55,14 +70,6 @@ Fax=
 Pos=0
 Deleted=0
 EOF
-# Two people with a number and one without, who is never offered.
-csv=$work/contacts.csv
-cat >"$csv" <<'EOF'
-First Name,Last Name,Mobile Phone,Work Phone
-Anna,Smith,0170 111,
-Max,Mustermann,,030 999
-Nobody,Here,,
-EOF
 
 # ini_value <section> <key>: the value as the file holds it.
 ini_value() {
@@ -75,40 +82,15 @@ has_entry() {
     [ "$(ini_value "$1" Name)" = "$2" ] && [ "$(ini_value "$1" "$3")" = "$4" ] &&
         [ "$(ini_value "$1" Pos)" = "$5" ] && [ "$(ini_value "$1" Deleted)" = 0 ]
 }
-# Exact text, a trailing line break included.
-clipboard_is() { [ "$(clipboard_text; echo .)" = "$1." ]; }
 
 # Both programs write to telmo.log: a sanitizer's report there is a fault even if all went on.
 no_sanitizer_report() { ! grep -q -i -e sanitizer -e 'runtime error' "$out/telmo.log"; }
 
-# The height of the one open menu, in pixels.
-menu_height() { menu_geometries | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p'; }
 # entry_menu_height: opens the entry menu, measures it and closes it again.
 entry_menu_height() {
-    click_icon 1
-    wait_until 50 menus_shown = 1 || return 1
+    open_menu 1 || return 1
     menu_height
-    xdotool key Escape
-    wait_until 30 no_menus_open
-}
-
-# pick_number <keys...>: left click and the keys that open an entry's submenu and go to one of
-# its numbers; true once the submenu is open.
-pick_number() {
-    local attempt
-    # A click soon after the one before reads as a double click, which opens nothing, and a menu
-    # is mapped a moment before it grabs the keyboard, so keys sent in between are lost: a pick
-    # that did not open the submenu is closed and made again.
-    for attempt in 1 2 3; do
-        click_icon 1
-        if wait_until 30 menus_shown = 1; then
-            xdotool key "$@"
-            wait_until 30 menus_shown = 2 && return 0
-        fi
-        xdotool key Escape Escape
-        wait_until 30 no_menus_open
-    done
-    return 1
+    close_menus
 }
 # open_card <name> <keys...>: picks a number and opens its card, titled with the entry's name.
 open_card() {
@@ -116,123 +98,302 @@ open_card() {
     shift
     pick_number "$@" || return 1
     xdotool key Return
-    wait_until 100 window_focused "^$name\$"
+    wait_until 30 window_focused "^$name\$"
 }
 close_card() {
     xdotool key Escape
-    wait_until 50 window_gone "^$1\$"
+    wait_until 30 window_gone "^$1\$"
+}
+# A right click opens one menu, whoever shows it (telmo, or the host its exported menu).
+one_command_menu() { open_menu 3 && never_within 1 menus_shown -ge 2; }
+telmo_started() {
+    start_telmo "$book/telmo" "$book"
+    check "the icon is in the notification area" wait_until 60 icon_shown
+}
+# Exit from the command menu: the process ends and the icon goes with it.
+exit_telmo() {
+    command_menu Down Down Down Down Down Down Down Return
+    check "Exit ended telmo" wait_until 30 process_ended "$telmo_pid"
+    check "the icon left with it" wait_until 30 icon_gone
+}
+# A double click never opens two menus: they would lie on top of each other (the pointer resting
+# on the menu may open an entry's submenu beside it). Where the area reports clicks over D-Bus
+# (XFCE), the second click lands outside the menu the first opened and closes it, as any click
+# beside an open menu does.
+menus_stacked() { menu_geometries | sort | uniq -d | grep -q .; }
+at_least_menus_none_stacked() { wait_until 10 menus_shown -ge "$1" && never_within 1 menus_stacked; }
+double_click() {
+    local least=1
+    [ "$tray_host" = xfce ] && least=0
+    click_icon --repeat 2 --delay 80 1
+    check "a double click opened no second menu" at_least_menus_none_stacked "$least"
+    shot "${1}double-click"
+    close_menus
+}
+both_clicks_work() {
+    open_menu 1 && close_menus && open_menu 3 && close_menus
+}
+# A notification area that appears after telmo has started, and one restarted under it (a
+# panel restarted): the icon shows as soon as the area does, and both clicks work.
+late_and_restarted_area() {
+    stop_tray_host
+    wait_until 30 icon_gone
+    start_telmo "$book/telmo" "$book"
+    check "telmo runs without a notification area" wait_until 60 telmo_connected
+    start_tray_host
+    check "the icon appeared with a late notification area" wait_until 60 icon_shown
+    shot "${1}late-notification-area"
+    check "both clicks work with a late notification area" both_clicks_work
+
+    stop_tray_host
+    check "the icon went with its notification area" wait_until 30 icon_gone
+    start_tray_host
+    check "the icon came back with the restarted notification area" wait_until 60 icon_shown
+    shot "${1}restarted-notification-area"
+    check "both clicks work after the restart" both_clicks_work
+    kill "$telmo_pid"
+    wait_until 30 process_ended "$telmo_pid"
 }
 
-# command_menu <keys...>: right click and the keys that choose a command.
-command_menu() {
-    click_icon 3
-    wait_until 50 menus_shown -ge 1 || return 1
-    xdotool key "$@"
+# The whole path under trayer.
+trayer_path() {
+    local started flashed=0 height2 height3 height5 row wizard wizard_pid
+    start_tray_host
+    check "trayer started" wait_until 60 tray_host_shown || desktop_finish
+
+    # 1. Start: the icon appears, the main window never shows, not even for a moment.
+    started=$(date +%s%N)
+    start_telmo "$book/telmo" "$book"
+    icon_without_window() {
+        visible_window '^Telmo$' && flashed=1
+        icon_shown
+    }
+    check "the icon is in the notification area" wait_until 60 icon_without_window || desktop_finish
+    check "the main window stayed hidden" test "$flashed" = 0
+    shot 01-start
+    # A second start ends at once, writes nothing and leaves one icon.
+    mkdir "$work/second"
+    check "a second start ended by itself" bash -c "cd '$work/second' && timeout 60 '$book/telmo'"
+    check "the second start wrote nothing" test -z "$(ls -A "$work/second")"
+    check "one icon" test "$(xwininfo -root -tree | grep -c '"telmo": ("telmo" "telmo")  22x22')" = 1
+    height2=$(entry_menu_height)
+
+    # 2. Bakery's home number: its card, where Copy Number is one step back from Close.
+    check "Bakery's submenu opened" pick_number Down Right
+    shot 02-entry-menu
+    xdotool key Return
+    check "the number card opened for Bakery" wait_until 30 window_focused '^Bakery$'
+    shot 03-number-card
+    xdotool key shift+Tab space
+    clipboard_is() { [ "$(xclip -o -selection clipboard 2>/dev/null; echo .)" = "$1." ]; }
+    check "Copy Number put the number on the clipboard" \
+        wait_until 30 clipboard_is '+49 (30) 1234-567'
+    shot 04-number-copied
+
+    # Edit on the card: the editor with the focus on that number, and the icon gone meanwhile.
+    eval "$(xdotool getwindowgeometry --shell "$(window_named '^Bakery$' || echo 0)")"
+    xdotool mousemove --window "$(window_named '^Bakery$')" $((WIDTH - 52)) $((HEIGHT - 23)) click 1
+    check "Edit opened the editor in place of the card" wait_until 30 window_focused '^Telmo$'
+    check "the icon hides while the editor shows" wait_until 30 icon_gone
+    shot 05-editor
+    xdotool key ctrl+a type --delay 20 '030 4711'
+    xdotool key Return
+    check "Enter saved and closed the editor" wait_until 30 window_gone '^Telmo$'
+    check "telmo.ini holds Bakery's new home number" has_entry Item1 Bakery HomePhone '030 4711' 0
+    check "the icon came back" wait_until 30 icon_shown
+    check "telmo runs on after the editor closed" kill -0 "$telmo_pid"
+
+    # 3. New Entry, from the one command menu: the name has the focus, Tab goes to the home
+    # phone, Enter saves.
+    check "a right click opened one menu" one_command_menu
+    shot 06-command-menu
+    xdotool key Down Return
+    check "New Entry opened the editor with the focus" wait_until 30 window_focused '^Telmo$'
+    xdotool type --delay 20 'Carol'
+    xdotool key Tab
+    xdotool type --delay 20 '030 555-0199'
+    shot 07-new-entry
+    xdotool key Return
+    check "Enter saved and closed the editor" wait_until 30 window_gone '^Telmo$'
+    check "telmo.ini holds Carol between Bakery and Zoo" \
+        has_entry Item2 Carol HomePhone '030 555-0199' 1
+    check "the icon came back" wait_until 30 icon_shown
+    height3=$(entry_menu_height)
+
+    # 4. Import Entries: the wizard, page by page. Qt handles each key in turn, and Enter (Next)
+    # sets up the next page before the next key is read, so the keys need no pauses.
+    printf '%s\n' 'First Name,Last Name,Mobile Phone,Work Phone' 'Anna,Smith,0170 111,' \
+        'Max,Mustermann,,030 999' 'Nobody,Here,,' >"$work/contacts.csv"
+    command_menu Down Down Down Down Right
+    wait_until 10 menus_shown = 2
+    shot 08-import-command
+    xdotool key Return
+    check "Import Entries opened the wizard" wait_until 60 visible_window '^Wizard$'
+    wizard=$(window_named '^Wizard$')
+    wizard_pid=$(xdotool getwindowpid "$wizard" 2>/dev/null)
+    check "the wizard names its process" test -n "$wizard_pid" && pids+=("$wizard_pid")
+    # A person moves the pointer onto the wizard and types there; twm's focus follows the pointer.
+    xdotool mousemove --window "$wizard" 20 20
+    check "the wizard has the keyboard focus" wait_until 30 window_focused '^Wizard$'
+    shot 09-wizard-import-from
+    xdotool key Return
+    xdotool type --delay 10 "$work/contacts.csv"
+    shot 10-wizard-select-file
+    xdotool key Return
+    shot 11-wizard-match-fields
+    # Page 4 starts on Delete Existing Entries; the names list and Select All follow.
+    xdotool key Return Tab Tab space
+    shot 12-wizard-select-names
+    # Enter would press the focused Select All again: Finish by its mnemonic.
+    xdotool key alt+f
+    check "the import finished" wait_until 60 visible_window '^Done$'
+    shot 13-import-done
+    xdotool key Return
+    check "the wizard ended" wait_until 30 process_ended "$wizard_pid"
+    # The one without a number is never offered.
+    check "telmo.ini holds Anna Smith first" has_entry Item3 'Anna Smith' CellPhone '0170 111' 0
+    check "telmo.ini holds Max Mustermann fourth" \
+        has_entry Item4 'Max Mustermann' WorkPhone '030 999' 3
+    check "telmo.ini counts five entries, the last at position 4" \
+        test "$(ini_value General Count)" = 5 -a "$(ini_value General TopPos)" = 4
+
+    # 5. The menu shows the imported people only after Refresh.
+    check "before Refresh the menu is unchanged" test "$(entry_menu_height)" = "$height3"
+    command_menu Down Down Down Return
+    wait_until 10 no_menus_open
+    open_menu 1
+    shot 14-refreshed-menu
+    height5=$(menu_height)
+    close_menus
+    row=$((height3 - height2))
+    echo "menu heights: 2 rows $height2, 3 rows $height3, after Refresh $height5 (row $row)"
+    check "the refreshed menu has five rows" test "$row" -gt 0 -a "$height5" = $((height3 + 2 * row))
+    check "Anna Smith is first in the menu" open_card 'Anna Smith' Down Right Down Down
+    shot 15-imported-card
+    check "the card closed" close_card 'Anna Smith'
+    check "Max Mustermann is fourth in the menu" \
+        open_card 'Max Mustermann' Down Down Down Down Right Down
+    check "the card closed" close_card 'Max Mustermann'
+
+    # 6. A double click, then Exit.
+    double_click 16-
+    exit_telmo
+    shot 17-exit
+    echo "run time of the person's path: $((($(date +%s%N) - started) / 1000000)) ms"
+
+    late_and_restarted_area 18-
+
+    # No notification area at all: the user is told once, and No ends telmo.
+    stop_tray_host
+    start_telmo "$book/telmo" "$book"
+    check "the user was told there is no notification area" wait_until 60 visible_window '^Telmo$'
+    check "told once" test "$(xdotool search --onlyvisible --name '^Telmo$' | grep -c .)" = 1
+    shot 19-no-notification-area
+    xdotool key Escape
+    check "No ended telmo" wait_until 30 process_ended "$telmo_pid"
 }
 
-start_tray_host
-check "trayer started" wait_until 50 tray_host_shown
+# A StatusNotifierItem host on X: the left click arrives as Activate and opens telmo's own menu,
+# the right click opens the menu telmo exports, shown by the host.
+host_path() {
+    start_tray_host
+    check "the notification area ($tray_host) started" wait_until 60 tray_host_shown ||
+        desktop_finish
+    telmo_started || desktop_finish
+    shot 01-start
+    check "Bakery's submenu opened" pick_number Down Right
+    shot 02-entry-menu
+    xdotool key Return
+    check "the number card opened for Bakery" wait_until 30 window_focused '^Bakery$'
+    check "the card closed" close_card Bakery
+    check "a right click opened one menu" one_command_menu
+    shot 03-command-menu
+    xdotool key Down Return
+    check "New Entry opened the editor with the focus" wait_until 30 window_focused '^Telmo$'
+    shot 04-new-entry
+    xdotool key Escape
+    check "Escape closed the editor" wait_until 30 window_gone '^Telmo$'
+    check "the icon came back" wait_until 30 icon_shown
+    double_click 05-
+    exit_telmo
+    late_and_restarted_area 06-
+}
 
-# 1. Start: the icon appears.
-started=$(date +%s%N)
-start_telmo ./telmo "$book"
-check "the icon is in the notification area" wait_until 200 icon_shown
-shot 01-start
-height2=$(entry_menu_height)
+# Wayland: weston's headless backend with XWayland, the SNI host's clicks sent as a host sends
+# them, over D-Bus: Activate for the left button, ContextMenu as hosts that do not draw the
+# exported menu send it, the exported menu's "clicked" event for New Entry.
+wayland_path() {
+    local item height new_entry
+    export GDK_BACKEND=x11
+    unset DISPLAY QT_QPA_PLATFORM TELMO_QT_PLATFORM
+    weston --backend=headless-backend.so --use-pixman --xwayland --debug --socket=telmo-test \
+        --width=800 --height=600 --idle-time=0 >"$work/weston.log" 2>&1 &
+    pids+=($!)
+    wait_until 60 test -S "$XDG_RUNTIME_DIR/telmo-test" ||
+        { fail "weston did not start within 60 s"; return; }
+    export WAYLAND_DISPLAY=telmo-test
+    wait_until 60 grep -q 'xserver listening on display' "$work/weston.log" ||
+        { fail "weston started no XWayland within 60 s"; return; }
+    DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$work/weston.log" | head -1)
+    export DISPLAY
+    # weston-screenshooter writes into the folder it runs in.
+    wshot() { (cd "$work" && weston-screenshooter >/dev/null 2>&1 && mv wayland-screenshot*.png "$out/$1.png"); }
 
-# 2. Bakery's home number: its card, where Copy Number is one step back from Close.
-check "Bakery's submenu opened" pick_number Down Right
-sleep 0.3
-shot 02-entry-menu
-xdotool key Return
-check "the number card opened for Bakery" wait_until 100 window_focused '^Bakery$'
-shot 03-number-card
-xdotool key shift+Tab space
-check "Copy Number put the number on the clipboard" \
-    wait_until 50 clipboard_is '+49 (30) 1234-567' || echo "the clipboard holds '$(clipboard_text)'"
-shot 04-number-copied
-check "the card closed" close_card Bakery
+    start_tray_host
+    check "the notification area started" wait_until 60 tray_host_shown || desktop_finish
+    start_telmo "$book/telmo" "$book"
+    check "the icon registered with the host" wait_until 60 icons_registered 1 || desktop_finish
+    item=$(watcher_property RegisteredStatusNotifierItems | grep -o '"[^"/]*' | tr -d '"' | head -1)
 
-# 3. New Entry: the name has the focus, Tab goes to the home phone, Enter saves.
-command_menu Down Return
-check "New Entry opened the editor" wait_until 100 window_focused '^Telmo$'
-xdotool type --delay 20 'Carol'
-xdotool key Tab
-xdotool type --delay 20 '030 555-0199'
-shot 05-new-entry
-xdotool key Return
-check "Enter saved and closed the editor" wait_until 50 window_gone '^Telmo$'
-check "telmo.ini holds Carol between Bakery and Zoo" \
-    has_entry Item2 Carol HomePhone '030 555-0199' 1
-check "the icon came back" wait_until 50 icon_shown
-height3=$(entry_menu_height)
+    # One phone book menu, a popup at the pointer (XWayland's pointer, the middle of the screen
+    # here: the headless output has no pointer of its own).
+    dbus-send --session --print-reply --dest="$item" /StatusNotifierItem \
+        org.kde.StatusNotifierItem.Activate int32:780 int32:15 >/dev/null
+    check "Activate opened a menu" wait_until 30 menus_shown -ge 1
+    check "only one" never_within 1 menus_shown -ge 2
+    wshot 01-activate
+    check "telmo runs through XWayland" xdotool search --onlyvisible --class '^telmo$'
+    menu_geometries | tee "$out/menu-geometry.txt"
+    xdotool key Escape
+    check "the menu closed" wait_until 30 no_menus_open
 
-# 4. Import Entries: the wizard, page by page.
-command_menu Down Down Down Down Right
-wait_until 30 menus_shown = 2
-sleep 0.3
-shot 06-import-command
-xdotool key Return
-check "Import Entries opened the wizard" wait_until 150 visible_window '^Wizard$'
-wizard=$(window_named '^Wizard$')
-wizard_pid=$(xdotool getwindowpid "$wizard" 2>/dev/null)
-check "the wizard names its process" test -n "$wizard_pid" && pids+=("$wizard_pid")
-# A person moves the pointer onto the wizard and types there; twm's focus follows the pointer.
-xdotool mousemove --window "$wizard" 20 20
-check "the wizard has the keyboard focus" wait_until 50 window_focused '^Wizard$'
-shot 07-wizard-import-from
-# Qt handles each key in turn, and Enter (Next) sets up the next page before the next key is
-# read, so the keys need no pauses; the pauses only let the screenshots catch up.
-xdotool key Return
-xdotool type --delay 10 "$csv"
-sleep 0.3
-shot 08-wizard-select-file
-xdotool key Return
-sleep 0.3
-shot 09-wizard-match-fields
-# Page 4 starts on Delete Existing Entries; the names list and Select All follow.
-xdotool key Return Tab Tab space
-sleep 0.3
-shot 10-wizard-select-names
-# Enter would press the focused Select All again: Finish by its mnemonic.
-xdotool key alt+f
-check "the import finished" wait_until 100 visible_window '^Done$'
-shot 11-import-done
-xdotool key Return
-check "the wizard ended" wait_until 100 process_ended "$wizard_pid"
-check "telmo.ini holds Anna Smith first" has_entry Item3 'Anna Smith' CellPhone '0170 111' 0
-check "telmo.ini holds Max Mustermann fourth" \
-    has_entry Item4 'Max Mustermann' WorkPhone '030 999' 3
-check "telmo.ini counts five entries, the last at position 4" \
-    test "$(ini_value General Count)" = 5 -a "$(ini_value General TopPos)" = 4
+    # A host that leaves the command menu to the program calls ContextMenu: one menu, telmo's
+    # command menu (seven commands, far taller than the two-entry phone book).
+    dbus-send --session --print-reply --dest="$item" /StatusNotifierItem \
+        org.kde.StatusNotifierItem.ContextMenu int32:780 int32:15 >/dev/null
+    check "ContextMenu opened a menu" wait_until 30 menus_shown -ge 1
+    check "only one" never_within 1 menus_shown -ge 2
+    wshot 02-context-menu
+    height=$(menu_height)
+    check "it is the command menu" test "${height:-0}" -gt 100
+    xdotool key Escape
+    check "the command menu closed" wait_until 30 no_menus_open
 
-# 5. The menu shows the imported people only after Refresh.
-check "before Refresh the menu is unchanged" test "$(entry_menu_height)" = "$height3"
-command_menu Down Down Down Return
-wait_until 30 no_menus_open
-click_icon 1
-wait_until 50 menus_shown = 1
-sleep 0.3
-shot 12-refreshed-menu
-height5=$(menu_height)
-xdotool key Escape
-wait_until 30 no_menus_open
-row=$((height3 - height2))
-echo "menu heights: 2 rows $height2, 3 rows $height3, after Refresh $height5 (row $row)"
-check "the refreshed menu has five rows" test "$row" -gt 0 -a "$height5" = $((height3 + 2 * row))
-check "Anna Smith is first in the menu" open_card 'Anna Smith' Down Right Down Down
-shot 13-imported-card
-check "the card closed" close_card 'Anna Smith'
-check "Max Mustermann is fourth in the menu" \
-    open_card 'Max Mustermann' Down Down Down Down Right Down
-check "the card closed" close_card 'Max Mustermann'
+    # New Entry from the exported menu, as the host clicks it: the editor opens whole on the
+    # screen. weston places the windows of X programs itself (Qt asks for the middle, other
+    # compositors keep that), so the place is written down, not checked.
+    new_entry=$(dbus-send --session --print-reply --dest="$item" /MenuBar \
+        com.canonical.dbusmenu.GetLayout int32:0 int32:-1 array:string:label |
+        grep -B10 '"New Entry"' | grep -o 'int32 [0-9]*' | tail -1 | cut -d' ' -f2)
+    dbus-send --session --print-reply --dest="$item" /MenuBar com.canonical.dbusmenu.Event \
+        int32:"$new_entry" string:clicked variant:int32:0 uint32:0 >/dev/null
+    check "New Entry opened the editor" wait_until 30 visible_window '^Telmo$'
+    wshot 03-editor
+    X=0 Y=0 WIDTH=0 HEIGHT=0
+    eval "$(xdotool getwindowgeometry --shell "$(window_named '^Telmo$' || echo 0)" 2>/dev/null)"
+    echo "editor: ${WIDTH}x${HEIGHT} at $X,$Y" | tee "$out/editor-geometry.txt"
+    check "the editor opened whole on the screen" test "$WIDTH" -gt 0 -a "$X" -ge 0 -a "$Y" -ge 0 \
+        -a $((X + WIDTH)) -le 800 -a $((Y + HEIGHT)) -le 600
+}
 
-# 6. Exit: the process ends and the icon goes with it.
-command_menu Down Down Down Down Down Down Down Return
-check "Exit ended telmo" wait_until 100 process_ended "$telmo_pid"
-check "the icon left with it" wait_until 30 icon_gone
-shot 14-exit
+case $variant in
+trayer) trayer_path ;;
+sni | xfce) host_path ;;
+wayland) wayland_path ;;
+*)
+    echo "unknown variant $variant: trayer, sni, xfce or wayland"
+    exit 2
+    ;;
+esac
 check "no sanitizer reported an error" no_sanitizer_report
-echo "run time: $(( ($(date +%s%N) - started) / 1000000 )) ms"
-
 desktop_finish
