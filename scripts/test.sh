@@ -8,9 +8,7 @@ telmo_install_missing_packages
 werror=OFF
 [ -n "${CI:-}" ] && werror=ON
 
-# The desktop tests drive real X servers, panels and compositors, which on a loaded two-core
-# machine now and then miss a step; a test that fails three times in a row fails the run.
-ctest_args=(--output-on-failure -j2 --repeat until-pass:3)
+ctest_args=(--output-on-failure -j2)
 
 # The benchmarks are programs no test runs; they are built where they are run (README).
 telmo_build "$TELMO_ROOT/build" -DTELMO_WERROR=$werror -DTELMO_BENCHMARKS=OFF
