@@ -318,16 +318,6 @@ std::optional<fs::path> SerialPortMap::DeviceFor(int comNumber) const
     return std::nullopt;
 }
 
-std::optional<int> SerialPortMap::ComNumberFor(const fs::path& device) const
-{
-    fs::path wanted = device.lexically_normal();
-    for (const SerialPort& port : Ports()) {
-        if (port.device.lexically_normal() == wanted)
-            return port.comNumber;
-    }
-    return std::nullopt;
-}
-
 std::optional<int> SerialPortMap::ParseComName(std::string_view name)
 {
     if (name.size() < 4)

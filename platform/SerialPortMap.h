@@ -67,7 +67,6 @@ public:
     std::vector<SerialPort> Ports() const;
 
     std::optional<std::filesystem::path> DeviceFor(int comNumber) const;
-    std::optional<int> ComNumberFor(const std::filesystem::path& device) const;
     const SerialPortRoots& Roots() const { return m_roots; }
 
     // "COM3" (any letter case) -> 3; nothing for other text or numbers below 1.

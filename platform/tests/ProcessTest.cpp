@@ -1,92 +1,192 @@
 #include "Process.h"
 
 #include "Shell.h"
+#include "SingleInstance.h"
+#include "support/ChildProcess.h"
+#include "support/FakeCommands.h"
+#include "support/ScopedEnvironment.h"
+#include "support/TempFolder.h"
 
-#include <chrono>
-#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
-#include <thread>
 #include <unistd.h>
 
+using testsupport::ChildProcess;
+using testsupport::FakeCommands;
+using testsupport::ScopedEnvironment;
+using testsupport::TempFolder;
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path MakeTempFolder()
+TEST(HelpTest, CompiledHelpOpensOnlyWhenTheDesktopHasAProgramForIt)
 {
-    fs::path folder = fs::temp_directory_path() / ("telmo-process-" + std::to_string(getpid()));
-    fs::create_directories(folder);
-    return folder;
+    const struct
+    {
+        const char* what;
+        bool compiledHelpFile;
+        const char* xdgMimeAnswer; // null: no xdg-mime at all
+        bool compiledHelpOpens;
+    } rows[] = {
+        {"a program for it", true, "echo xchm.desktop", true},
+        {"no program", true, "echo", false},
+        {"xdg-mime fails", true, "echo xchm.desktop; exit 4", false},
+        {"no xdg-mime", true, nullptr, false},
+        {"no compiled help beside the program", false, "echo xchm.desktop", false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempFolder program;
+        const fs::path chm = program / "telmo.CHM";
+        if (row.compiledHelpFile)
+            testsupport::WriteFile(chm, "ITSF");
+        FakeCommands commands;
+        if (row.xdgMimeAnswer)
+            commands.Add("xdg-mime", row.xdgMimeAnswer);
+        EXPECT_EQ(platform::HelpToOpen(chm),
+                  row.compiledHelpOpens ? chm : program / "help" / "index.html");
+        if (row.xdgMimeAnswer && row.compiledHelpFile) {
+            EXPECT_EQ(commands.WaitForArguments("xdg-mime"),
+                      "query\ndefault\napplication/vnd.ms-htmlhelp\n");
+        }
+    }
 }
 
-bool WaitForFile(const fs::path& file)
+TEST(HelpTest, OpenHelpHandsThePagesBesideThisProgramToTheDesktop)
 {
-    for (int attempt = 0; attempt < 200 && !fs::exists(file); ++attempt)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return fs::exists(file);
+    FakeCommands commands;
+    commands.Add("xdg-open");
+    const fs::path program = platform::ExecutablePath();
+    EXPECT_EQ(platform::HelpFilePath(), fs::path(program).replace_extension(".CHM"));
+    ASSERT_TRUE(platform::OpenHelp());
+    EXPECT_EQ(commands.WaitForArguments("xdg-open"),
+              (program.parent_path() / "help" / "index.html").string() + "\n");
 }
 
-} // namespace
-
-TEST(ProcessTest, FindsProgramsOnPathAndRejectsMissingOnes)
+TEST(ProcessTest, ProgramsStartWithTheirArgumentsVerbatimWithoutAShell)
 {
-    ASSERT_TRUE(platform::FindOnPath("sh").has_value());
+    FakeCommands commands;
+    commands.Add("recorder");
+    EXPECT_EQ(platform::FindOnPath("recorder"), commands.Folder() / "recorder");
     EXPECT_FALSE(platform::FindOnPath("telmo-no-such-program").has_value());
     EXPECT_FALSE(platform::FindOnPath("").has_value());
+
+    // A shell would expand $HOME and split at the blank and the semicolon.
+    ASSERT_TRUE(platform::SpawnDetached(commands.Folder() / "recorder", {"$HOME", "a b;c"}));
+    EXPECT_EQ(commands.WaitForArguments("recorder"), "$HOME\na b;c\n");
+
+    EXPECT_EQ(platform::CaptureOutput("/bin/sh", {"-c", "printf 'a b\\n$HOME'; echo err >&2"}),
+              "a b\n$HOME");
+    EXPECT_EQ(platform::CaptureOutput("/bin/sh", {"-c", "echo partial; exit 3"}), std::nullopt);
+    EXPECT_EQ(platform::CaptureOutput("/nonexistent/xdg-mime", {}), std::nullopt);
 }
 
-TEST(ProcessTest, SpawnPassesArgumentsVerbatimWithoutAShell)
-{
-    fs::path folder = MakeTempFolder();
-    fs::path out = folder / "args.txt";
-    // A shell would expand $HOME and split at the blank; a direct start passes both untouched.
-    ASSERT_TRUE(platform::SpawnDetached(
-        "/bin/sh",
-        {"-c", "printf '%s|%s' \"$1\" \"$2\" > args.tmp && mv args.tmp args.txt", "sh", "$HOME",
-         "a b;c"},
-        folder));
-    ASSERT_TRUE(WaitForFile(out));
-    std::ifstream in(out);
-    std::string text((std::istreambuf_iterator<char>(in)), {});
-    EXPECT_EQ(text, "$HOME|a b;c");
-    fs::remove_all(folder);
-}
-
-TEST(ProcessTest, SpawnOfMissingProgramFails)
-{
-    EXPECT_FALSE(platform::SpawnDetached("/nonexistent/telmo-import", {}));
-}
-
-TEST(ShellTest, ExeNamesMapToProgramsInTheWorkingDirectory)
+TEST(ShellTest, ExeNamesStartTheProgramOfThatNameInTheWorkingFolder)
 {
     EXPECT_EQ(platform::ExecutableForName("telmo import.exe", "/opt/telmo"),
               fs::path("/opt/telmo/telmo-import"));
-    EXPECT_EQ(platform::ExecutableForName("telmo export.exe", "/opt/telmo"),
-              fs::path("/opt/telmo/telmo-export"));
     EXPECT_TRUE(platform::ExecutableForName("manual.CHM", "/opt/telmo").empty());
     EXPECT_TRUE(platform::ExecutableForName(".exe", "/opt/telmo").empty());
-}
 
-TEST(ShellTest, OpeningAMissingProgramReportsFailure)
-{
-    EXPECT_FALSE(platform::ShellOpen("telmo import.exe", MakeTempFolder()));
-
-    // The working directory deleted while the program runs: nothing to start, and no end.
+    TempFolder folder;
+    EXPECT_FALSE(platform::ShellOpen("telmo import.exe", folder.path()));
+    // The working folder deleted while the program runs: nothing to start, and no exception.
     const fs::path previous = fs::current_path();
-    const fs::path vanished = MakeTempFolder() / "vanished";
-    fs::create_directory(vanished);
-    fs::current_path(vanished);
-    fs::remove(vanished);
+    fs::create_directory(folder / "vanished");
+    fs::current_path(folder / "vanished");
+    fs::remove(folder / "vanished");
     bool started = true;
     EXPECT_NO_THROW(started = platform::ShellOpen("telmo import.exe"));
     fs::current_path(previous);
     EXPECT_FALSE(started);
 }
 
-TEST(ShellTest, HelpFileIsBesideTheProgramWithTheChmExtension)
+namespace {
+
+// A process that holds (or fails to get) the named mutex until its input ends.
+ChildProcess StartProbe(const std::string& mutexName)
 {
-    fs::path help = platform::HelpFilePath();
-    EXPECT_EQ(help.extension(), ".CHM");
-    EXPECT_EQ(help.parent_path(), platform::ExecutablePath().parent_path());
-    EXPECT_EQ(help.stem(), "platform_tests");
+    testsupport::ChildOptions options;
+    options.pipeStdin = options.pipeStdout = true;
+    return ChildProcess(NAMED_MUTEX_PROBE, {mutexName}, options);
+}
+
+class SingleInstanceTest : public testing::Test
+{
+protected:
+    SingleInstanceTest() { fs::permissions(m_runtime.path(), fs::perms::owner_all); }
+
+    TempFolder m_runtime;
+    ScopedEnvironment m_runtimeVariable{"XDG_RUNTIME_DIR", m_runtime.path().string()};
+};
+
+} // namespace
+
+TEST_F(SingleInstanceTest, OnlyTheFirstProcessOwnsTheMutexWhileItRuns)
+{
+    ChildProcess first = StartProbe("TelmoMutex");
+    ASSERT_EQ(first.ReadLine(), "owner");
+    EXPECT_EQ(StartProbe("TelmoMutex").ReadLine(), "exists");
+    EXPECT_FALSE(platform::NamedMutex("OtherMutex").AlreadyExisted());
+    // The kernel releases the mutex with the process that held it.
+    first.Signal(SIGKILL);
+    ASSERT_TRUE(first.WaitForExit());
+    auto owner = std::make_unique<platform::NamedMutex>("TelmoMutex");
+    ASSERT_FALSE(owner->AlreadyExisted());
+
+    // A program the owner starts (the import wizard) may outlive it; the mutex must not.
+    ChildProcess started = StartProbe("SomethingElse");
+    ASSERT_EQ(started.ReadLine(), "owner");
+    owner.reset();
+    EXPECT_EQ(StartProbe("TelmoMutex").ReadLine(), "owner");
+}
+
+TEST(RuntimeDirectoryTest, OnlyAFolderPrivateToTheUserHoldsTheLocks)
+{
+    auto folderWith = [](fs::perms mode) {
+        return [mode](const fs::path& at) {
+            fs::create_directory(at);
+            fs::permissions(at, mode);
+        };
+    };
+    const struct
+    {
+        const char* what;
+        // What another user (or an accident) left at the folder's place beforehand.
+        std::function<void(const fs::path&)> arrange;
+        bool used;
+    } rows[] = {
+        {"missing: made private", [](const fs::path&) {}, true},
+        {"private already", folderWith(fs::perms::owner_all), true},
+        {"open to everyone", folderWith(fs::perms::all), false},
+        {"readable by the group",
+         folderWith(fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec), false},
+        {"a link to a private folder",
+         [&](const fs::path& at) {
+             folderWith(fs::perms::owner_all)(fs::path(at).concat("-target"));
+             fs::create_directory_symlink(fs::path(at).concat("-target"), at);
+         },
+         false},
+        {"a file", [](const fs::path& at) { testsupport::WriteFile(at, ""); }, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempFolder temporary;
+        TempFolder cache;
+        const fs::path shared = temporary / ("telmo-" + std::to_string(getuid()));
+        row.arrange(shared);
+        ScopedEnvironment noRuntime("XDG_RUNTIME_DIR", std::nullopt);
+        ScopedEnvironment tmp("TMPDIR", temporary.path().string());
+        ScopedEnvironment cacheHome("XDG_CACHE_HOME", cache.path().string());
+        const std::optional<fs::path> folder = platform::RuntimeDirectory();
+        ASSERT_TRUE(folder.has_value());
+        EXPECT_EQ(*folder, row.used ? shared : cache / "telmo");
+        EXPECT_TRUE(platform::IsPrivateFolder(*folder));
+    }
+
+    // A runtime folder that others can reach is passed over too.
+    TempFolder runtime;
+    fs::permissions(runtime.path(), fs::perms::all);
+    ScopedEnvironment sharedRuntime("XDG_RUNTIME_DIR", runtime.path().string());
+    EXPECT_NE(platform::RuntimeDirectory(), runtime.path());
+    fs::permissions(runtime.path(), fs::perms::owner_all);
+    EXPECT_EQ(platform::RuntimeDirectory(), runtime.path());
 }

@@ -1,92 +1,229 @@
 #include "Registry.h"
 
-#include "support/FakeSerialDevices.h"
-#include "support/TempFolder.h"
+#include "RegFile.h"
+#include "SerialPortMap.h"
+#include "SerialRegistry.h"
+#include "support/RegistryFixture.h"
+#include "support/ScopedEnvironment.h"
 
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <functional>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-namespace fs = std::filesystem;
 using namespace platform;
+using testing::ElementsAre;
+using testsupport::FakeSerialDevices;
+using testsupport::RegistryFixture;
+namespace fs = std::filesystem;
 
 namespace {
+
+// The value's data as the 8-bit calls hand it out, or "<none>".
+std::string Data(const RegistryKeyNode& root, std::string_view path, std::string_view name)
+{
+    const RegistryKeyNode* key = FindPath(root, path);
+    if (!key || !key->values.contains(name))
+        return "<none>";
+    return key->values.find(name)->second.data;
+}
+
+std::string Sz(std::string_view text)
+{
+    return std::string(text) + '\0';
+}
+
+std::vector<std::size_t> Lines(const std::vector<RegFileProblem>& problems)
+{
+    std::vector<std::size_t> lines;
+    for (const RegFileProblem& problem : problems)
+        lines.push_back(problem.line);
+    return lines;
+}
+
+// The value through the registry calls, as text, or "<none>".
+std::string Read(const std::string& path, const std::string& name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return "<none>";
+    char data[256] = {};
+    std::uint32_t size = sizeof data - 1;
+    auto* bytes = reinterpret_cast<unsigned char*>(data);
+    std::int32_t result = RegQueryValueEx(key, name.c_str(), nullptr, bytes, &size);
+    RegCloseKey(key);
+    return result == ERROR_SUCCESS ? std::string(data) : "<none>";
+}
+
+} // namespace
+
+TEST(RegFileTest, BytesBecomeValues)
+{
+    std::string utf16 = "\xFF\xFE";
+    for (char16_t unit : std::u16string_view(u"Windows Registry Editor Version 5.00\r\n[HKEY_LOCAL_"
+                                             u"MACHINE\\M\u00fc]\r\n\"V\"=\"\u00fc \U0001F4DE\"\n"))
+        utf16 += {static_cast<char>(unit & 0xFF), static_cast<char>(unit >> 8)};
+    const std::string files[] = {
+        "REGEDIT4\n[HKEY_LOCAL_MACHINE\\A]\n\"Text\"=hex(1):43,4f,4d,00\n"
+        "[HKEY_CURRENT_USER\\A]\n\"User\"=\"other roots are left out\"\n",
+        "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Modems]\r\n"
+        "\"Model\"=\"Hayes \\\"Accura\\\"\"\r\n  \"Path\"=\"C:\\\\x\"\r\n@=\"default\"\r\n"
+        "\"Dword\"=dword:0001e240\n\"Short\"=DWORD:7\n\"Binary\"=hex:41,54,00,\\\n  5a\n"
+        "\"Expand\"=hex(2):43,00,4f,00,4d,00,\\\n 33,00,\\\n 00,00\n\"Empty\"=hex(0):\n"
+        "\"Gone\"=\"1\"\n\"gone\"=-\n\"Dangling\"=hex:41,\\\n[HKEY_LOCAL_MACHINE\\B]\n\"K\"=\"k\"\n"
+        "[HKEY_LOCAL_MACHINE\\system\\MODEMS]\n\"path\"=\"later\"\n"
+        "[HKEY_LOCAL_MACHINE\\B\\C]\n[-HKEY_LOCAL_MACHINE\\B\\C]\n",
+        utf16,
+        "\xEF\xBB\xBFREGEDIT4\r[HKEY_LOCAL_MACHINE\\M]\r\"V\"=\"x\"\r",
+    };
+    RegistryKeyNode root;
+    for (const std::string& file : files)
+        EXPECT_THAT(ApplyRegFile(file, root), testing::IsEmpty());
+    const struct
+    {
+        const char* path;
+        const char* name;
+        std::string data;
+        std::uint32_t type;
+    } rows[] = {
+        {"A", "Text", Sz("COM"), REG_SZ}, // 8-bit text in version 4, UTF-16 in version 5
+        {"SYSTEM\\Modems", "Expand", Sz("COM3"), REG_EXPAND_SZ},
+        {"A", "User", "<none>", 0},
+        {"system\\modems", "MODEL", Sz("Hayes \"Accura\""), REG_SZ},
+        {"SYSTEM\\Modems", "Path", Sz("later"), REG_SZ},
+        {"SYSTEM\\Modems", "", Sz("default"), REG_SZ},
+        {"SYSTEM\\Modems", "Dword", std::string("\x40\xe2\x01\x00", 4), REG_DWORD},
+        {"SYSTEM\\Modems", "Short", std::string("\x07\0\0\0", 4), REG_DWORD},
+        {"SYSTEM\\Modems", "Binary", std::string("AT\0Z", 4), REG_BINARY},
+        {"SYSTEM\\Modems", "Empty", "", 0},
+        {"SYSTEM\\Modems", "Gone", "<none>", 0},
+        {"SYSTEM\\Modems", "Dangling", "A", REG_BINARY},
+        {"B", "K", Sz("k"), REG_SZ},
+        {"M\xC3\xBC", "V", Sz("\xC3\xBC \xF0\x9F\x93\x9E"), REG_SZ},
+        {"M", "V", Sz("x"), REG_SZ},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.path << '/' << row.name);
+        EXPECT_EQ(Data(root, row.path, row.name), row.data);
+        if (row.type != 0) {
+            EXPECT_EQ(FindPath(root, row.path)->values.find(row.name)->second.type, row.type);
+        }
+    }
+    EXPECT_EQ(FindPath(root, "B\\C"), nullptr);
+    EXPECT_EQ(FindPath(root, "SYSTEM")->subKeys.begin()->first, "Modems") << "the first spelling";
+    // A lone high surrogate, a lone low surrogate, and an odd last byte.
+    EXPECT_EQ(Utf16LeToUtf8(std::string("\x00\xD8\x41\x00\x00\xDC\x42", 7)),
+              "\xEF\xBF\xBD\x41\xEF\xBF\xBD");
+}
+
+TEST(RegFileTest, MalformedLinesAreReportedAndTheRestIsRead)
+{
+    RegistryKeyNode root;
+    EXPECT_THAT(Lines(ApplyRegFile("[HKEY_LOCAL_MACHINE\\A]\n", root)), ElementsAre(1u));
+    // Line 2 and lines 4 to 20 are each wrong in their own way.
+    std::vector<RegFileProblem> problems = ApplyRegFile(
+        "REGEDIT4\n\"Orphan\"=\"x\"\n[HKEY_LOCAL_MACHINE\\Good]\n\"Unterminated=\"x\"\n\"Open\"="
+        "\"no end\n"
+        "\"Junk\"=\"a\" b\n\"NoEquals\" \"a\"\n\"Wide\"=dword:123456789\n\"NotHex\"=dword:12g4\n"
+        "\"BadByte\"=hex:41,4g\n\"LongByte\"=hex:414\n\"BadType\"=hex(z):41\n\"Unknown\"=word:1\n"
+        "garbage\n[HKEY_LOCAL_MACHINE\\Broken\n\"AfterBrokenKey\"=\"x\"\n"
+        "[HKEY_LOCAL_MACHINE\\A\\\\B]\n[HKEY_LOCAL_MACHINE\\]\n[-HKEY_LOCAL_MACHINE]\n"
+        "[HKEY_LOCAL_MACHIN\\Typo]\n[HKEY_LOCAL_MACHINE\\Good]\n\"Last\"=\"read\"\n",
+        root);
+    std::vector<std::size_t> expected{2};
+    for (std::size_t line = 4; line <= 20; ++line)
+        expected.push_back(line);
+    EXPECT_EQ(Lines(problems), expected);
+    EXPECT_FALSE(problems[0].reason.empty());
+    EXPECT_THAT(root.subKeys, testing::SizeIs(1));
+    EXPECT_THAT(root.subKeys.at("Good")->values, testing::SizeIs(1));
+}
+
+TEST(RegFileTest, HostileFilesBuildABoundedTreeAndReport)
+{
+    auto key = [](const std::string& first, std::size_t depth) {
+        std::string path = "[HKEY_LOCAL_MACHINE\\" + first;
+        for (std::size_t level = 1; level < depth; ++level)
+            path += "\\k";
+        return path + "]\n";
+    };
+    // Trees are torn down and searched one level at a time, so depth is what they must bound.
+    RegistryKeyNode deep;
+    EXPECT_THAT(Lines(ApplyRegFile("REGEDIT4\n" + key("Deepest", kMaxKeyDepth) +
+                                       key("TooDeep", 200'000) + "\"V\"=\"x\"\n",
+                                   deep)),
+                ElementsAre(3u, 4u));
+    EXPECT_THAT(deep.subKeys, testing::SizeIs(1));
+
+    std::string many = "REGEDIT4\n";
+    const std::size_t keyLines = kMaxRegFileEntries / kMaxKeyDepth + 1;
+    for (std::size_t line = 0; line < keyLines; ++line)
+        many += key("K" + std::to_string(line), kMaxKeyDepth);
+    RegistryKeyNode root;
+    EXPECT_THAT(Lines(ApplyRegFile(many + "[HKEY_LOCAL_MACHINE\\Late]\n", root)),
+                ElementsAre(keyLines + 1));
+    EXPECT_EQ(root.subKeys.size(), keyLines - 1);
+
+    std::string junk = "REGEDIT4\n";
+    for (int line = 0; line < 1000; ++line)
+        junk += "junk\n";
+    std::vector<RegFileProblem> problems = ApplyRegFile(junk, root);
+    ASSERT_EQ(problems.size(), kMaxListedRegFileProblems + 1);
+    EXPECT_EQ(problems[kMaxListedRegFileProblems - 1].line, kMaxListedRegFileProblems + 1);
+    EXPECT_EQ(problems.back().reason, "900 more lines, not listed one by one");
+
+    testsupport::TempFolder folder;
+    const fs::path large = folder / "large.reg";
+    testsupport::WriteFile(large, "REGEDIT4\n[HKEY_LOCAL_MACHINE\\Large]\n");
+    fs::resize_file(large, kMaxRegFileSize + 1);
+    for (const fs::path& unreadable : {folder / "missing.reg", folder.path(), large})
+        EXPECT_THAT(Lines(ApplyRegFileAt(unreadable, root)), ElementsAre(0u)) << unreadable;
+    EXPECT_EQ(FindPath(root, "Large"), nullptr);
+}
 
 class RegistryTest : public testing::Test
 {
 protected:
     RegistryTest()
     {
-        WriteRegFile("REGEDIT4\n"
-                     "[HKEY_LOCAL_MACHINE\\SYSTEM\\Modems]\n"
-                     "\"Model\"=\"Hayes Accura\"\n"
-                     "@=\"the default\"\n"
-                     "[HKEY_LOCAL_MACHINE\\SYSTEM\\Modems\\beta]\n"
-                     "[HKEY_LOCAL_MACHINE\\SYSTEM\\Modems\\Alpha]\n"
-                     "[HKEY_LOCAL_MACHINE\\SYSTEM\\Modems\\Gamma\\Deep]\n");
+        m_registry.Write("[HKEY_LOCAL_MACHINE\\SYSTEM\\Modems]\n\"Model\"=\"Hayes Accura\"\n"
+                         "@=\"the default\"\n[HKEY_LOCAL_MACHINE\\SYSTEM\\Modems\\beta]\n"
+                         "[HKEY_LOCAL_MACHINE\\SYSTEM\\Modems\\Alpha]\n"
+                         "[HKEY_LOCAL_MACHINE\\SYSTEM\\Modems\\Gamma\\Deep]\n");
     }
 
-    // Replaces the file, so that the registry sees a new one even within one clock tick.
-    void WriteRegFile(const std::string& text)
+    static HKEY Open(const char* path, std::int32_t expected = ERROR_SUCCESS,
+                     HKEY parent = HKEY_LOCAL_MACHINE, std::uint32_t access = KEY_READ)
     {
-        testsupport::WriteFile(m_folder / "next.reg", text);
-        fs::rename(m_folder / "next.reg", m_file);
-    }
-
-    HKEY Open(const char* path, std::int32_t expected = ERROR_SUCCESS)
-    {
-        HKEY key = nullptr;
-        EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key), expected) << path;
+        HKEY key = reinterpret_cast<HKEY>(&key);
+        EXPECT_EQ(RegOpenKeyEx(parent, path, 0, access, &key), expected) << path;
+        EXPECT_EQ(key == nullptr, expected != ERROR_SUCCESS) << path;
         return key;
     }
 
-    std::vector<std::string> SubKeyNames(HKEY key)
-    {
-        std::vector<std::string> names;
-        char name[16];
-        std::uint32_t length = sizeof name;
-        for (std::uint32_t i = 0; RegEnumKeyEx(key, i, name, &length) == ERROR_SUCCESS; ++i) {
-            EXPECT_EQ(length, std::strlen(name));
-            names.emplace_back(name);
-            length = sizeof name;
-        }
-        return names;
-    }
-
-    testsupport::TempFolder m_folder;
-    fs::path m_file = m_folder / "registry.reg";
-    testsupport::FakeSerialDevices m_noSerialPorts{m_folder / "machine"};
-    ScopedRegistrySources m_sources{m_noSerialPorts.Sources({m_file})};
+    RegistryFixture m_registry;
 };
 
-} // namespace
-
-TEST_F(RegistryTest, OpensKeysWithEitherAccessIgnoringCase)
+TEST_F(RegistryTest, OpensKeysIgnoringCaseAndRejectsClosedHandles)
 {
-    HKEY read = nullptr;
-    HKEY all = nullptr;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "system\\MODEMS", 0, KEY_READ, &read),
-              ERROR_SUCCESS);
-    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "SYSTEM\\Modems", 0, KEY_ALL_ACCESS, &all),
-              ERROR_SUCCESS);
+    HKEY read = Open("system\\MODEMS");
+    HKEY all = Open("SYSTEM\\Modems", ERROR_SUCCESS, HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
     EXPECT_NE(read, all);
-
-    HKEY child = nullptr;
-    EXPECT_EQ(RegOpenKeyEx(all, "GAMMA\\deep", 0, KEY_READ, &child), ERROR_SUCCESS);
-    HKEY same = nullptr;
-    EXPECT_EQ(RegOpenKeyEx(all, "", 0, KEY_READ, &same), ERROR_SUCCESS);
-    EXPECT_EQ(SubKeyNames(same), SubKeyNames(all));
-
-    HKEY missing = reinterpret_cast<HKEY>(&missing);
-    EXPECT_EQ(RegOpenKeyEx(all, "Delta", 0, KEY_READ, &missing), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(missing, nullptr);
-    EXPECT_EQ(RegOpenKeyEx(all, "\\Alpha", 0, KEY_READ, &missing), ERROR_FILE_NOT_FOUND);
+    HKEY child = Open("GAMMA\\deep", ERROR_SUCCESS, all);
+    HKEY same = Open("", ERROR_SUCCESS, all);
+    Open("Delta", ERROR_FILE_NOT_FOUND, all);
+    Open("\\Alpha", ERROR_FILE_NOT_FOUND, all);
     for (HKEY key : {read, all, child, same})
         EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(read), ERROR_INVALID_HANDLE);
+    std::uint32_t count = 0;
+    EXPECT_EQ(RegQueryInfoKey(same, &count), ERROR_INVALID_HANDLE);
+    Open("Alpha", ERROR_INVALID_HANDLE, all);
+    Open("SYSTEM", ERROR_INVALID_HANDLE, nullptr);
+    EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
 }
 
-TEST_F(RegistryTest, QueriesValueSizeTypeAndData)
+TEST_F(RegistryTest, QueriesValuesAndSubKeysWithTheBufferRules)
 {
     HKEY key = Open("SYSTEM\\Modems");
     std::uint32_t type = 0;
@@ -94,108 +231,268 @@ TEST_F(RegistryTest, QueriesValueSizeTypeAndData)
     ASSERT_EQ(RegQueryValueEx(key, "model", &type, nullptr, &size), ERROR_SUCCESS);
     EXPECT_EQ(type, REG_SZ);
     EXPECT_EQ(size, 13u);
-
     unsigned char data[13];
     std::uint32_t small = 12;
     EXPECT_EQ(RegQueryValueEx(key, "Model", nullptr, data, &small), ERROR_MORE_DATA);
     EXPECT_EQ(small, 13u);
     EXPECT_EQ(RegQueryValueEx(key, "Model", nullptr, data, &size), ERROR_SUCCESS);
     EXPECT_STREQ(reinterpret_cast<char*>(data), "Hayes Accura");
-
     EXPECT_EQ(RegQueryValueEx(key, nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
     EXPECT_EQ(size, 12u); // "the default" and its NUL
     EXPECT_EQ(RegQueryValueEx(key, "AttachedTo", nullptr, nullptr, &size), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(RegQueryValueEx(key, "Model", nullptr, data, nullptr), ERROR_INVALID_PARAMETER);
-    RegCloseKey(key);
-}
 
-TEST_F(RegistryTest, EnumeratesSubKeysInNameOrderWithTheirCodes)
-{
-    HKEY key = Open("SYSTEM\\Modems");
     std::uint32_t count = 0;
     ASSERT_EQ(RegQueryInfoKey(key, &count), ERROR_SUCCESS);
     EXPECT_EQ(count, 3u);
-    EXPECT_EQ(SubKeyNames(key), (std::vector<std::string>{"Alpha", "beta", "Gamma"}));
-
     char name[6];
-    std::uint32_t length = 5; // "Gamma" needs 6 with its terminator
-    EXPECT_EQ(RegEnumKeyEx(key, 2, name, &length), ERROR_MORE_DATA);
-    length = 6;
-    EXPECT_EQ(RegEnumKeyEx(key, 2, name, &length), ERROR_SUCCESS);
-    EXPECT_EQ(length, 5u);
-    // Going back to an earlier index still finds the right name.
-    length = 6;
-    EXPECT_EQ(RegEnumKeyEx(key, 0, name, &length), ERROR_SUCCESS);
-    EXPECT_STREQ(name, "Alpha");
-    EXPECT_EQ(RegEnumKeyEx(key, 3, name, &length), ERROR_NO_MORE_ITEMS);
+    // In name order, each index on its own; "Gamma" needs 6 with its terminator.
+    for (const auto& [index, length, result, text] : {std::tuple{2u, 5u, ERROR_MORE_DATA, ""},
+                                                      {2u, 6u, ERROR_SUCCESS, "Gamma"},
+                                                      {0u, 6u, ERROR_SUCCESS, "Alpha"},
+                                                      {1u, 6u, ERROR_SUCCESS, "beta"},
+                                                      {3u, 6u, ERROR_NO_MORE_ITEMS, ""}}) {
+        std::uint32_t capacity = length;
+        ASSERT_EQ(RegEnumKeyEx(key, index, name, &capacity), result) << index;
+        if (result == ERROR_SUCCESS) {
+            EXPECT_STREQ(name, text);
+            EXPECT_EQ(capacity, std::strlen(text));
+        }
+    }
     RegCloseKey(key);
-
-    // The predefined root can be listed without opening anything.
-    EXPECT_EQ(SubKeyNames(HKEY_LOCAL_MACHINE), std::vector<std::string>{"SYSTEM"});
-}
-
-TEST_F(RegistryTest, ClosedAndUnknownHandlesAreRejected)
-{
-    HKEY key = Open("SYSTEM");
-    EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-    EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
-    std::uint32_t count = 0;
-    EXPECT_EQ(RegQueryInfoKey(key, &count), ERROR_INVALID_HANDLE);
-    HKEY child = nullptr;
-    EXPECT_EQ(RegOpenKeyEx(key, "Modems", 0, KEY_READ, &child), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegOpenKeyEx(nullptr, "SYSTEM", 0, KEY_READ, &child), ERROR_INVALID_HANDLE);
-    EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
+    char root[7];
+    std::uint32_t capacity = sizeof root;
+    EXPECT_EQ(RegEnumKeyEx(HKEY_LOCAL_MACHINE, 0, root, &capacity), ERROR_SUCCESS);
+    EXPECT_STREQ(root, "SYSTEM");
 }
 
 TEST_F(RegistryTest, OpenKeysShareOneTreeAndTheNextOpenSeesChanges)
 {
     HKEY held = Open("SYSTEM");
-    WriteRegFile("REGEDIT4\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Telmo]\n");
-    // While a key is open, every key opened belongs to the same tree.
+    m_registry.Write("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Telmo]\n\"Open\"=\"no end\n");
     Open("SOFTWARE", ERROR_FILE_NOT_FOUND);
-    HKEY modems = Open("SYSTEM\\Modems");
+    RegCloseKey(Open("SYSTEM\\Modems"));
     RegCloseKey(held);
-    RegCloseKey(modems);
 
-    HKEY fresh = Open("SOFTWARE\\Telmo");
-    Open("SYSTEM", ERROR_FILE_NOT_FOUND);
-    RegCloseKey(fresh);
-}
-
-TEST_F(RegistryTest, SkippedLinesAreReportedOncePerVersionOfTheFile)
-{
-    WriteRegFile("REGEDIT4\n[HKEY_LOCAL_MACHINE\\Good]\n\"Open\"=\"no end\n\"V\"=\"1\"\n");
+    // Lines the file skips are told once for each version of the file.
     testing::internal::CaptureStderr();
-    HKEY first = Open("Good");
-    RegCloseKey(first);
-    HKEY again = Open("Good");
-    RegCloseKey(again);
-    std::string messages = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(messages, m_file.string() + ":3: line skipped: value data that is neither text, "
-                                          "dword:, hex: nor hex(N):\n");
+    RegCloseKey(Open("SOFTWARE\\Telmo"));
+    RegCloseKey(Open("SOFTWARE\\Telmo"));
+    Open("SYSTEM", ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              (m_registry.Folder() / "registry.reg").string() +
+                  ":3: line skipped: value data that is neither text, dword:, hex: nor hex(N):\n");
 }
 
-TEST_F(RegistryTest, TheEnvironmentNamesTheFile)
+namespace {
+
+// "model=port; model=port" of every modem slot.
+std::string ModemSlots()
 {
-    {
-        testsupport::ScopedEnvironment named(RegistrySources::kEnvironmentVariable,
-                                             "/tmp/telmo-test.reg");
-        EXPECT_EQ(RegistrySources::Default().regFiles,
-                  std::vector<fs::path>{"/tmp/telmo-test.reg"});
+    std::string slots;
+    for (int index = 0; index < 10; ++index) {
+        const std::string slot = std::string(kModemClassPath) + "\\000" + std::to_string(index);
+        if (std::string model = Read(slot, "Model"); model != "<none>")
+            slots += (slots.empty() ? "" : "; ") + model + "=" + Read(slot, "AttachedTo");
     }
-    testsupport::ScopedEnvironment empty(RegistrySources::kEnvironmentVariable, "");
-    RegistrySources fallback = RegistrySources::Default();
-    EXPECT_EQ(fallback.regFiles.empty(), !fs::exists(RegistrySources::kSystemFile));
-    EXPECT_EQ(fallback.serialPorts.sysfs, "/sys");
+    return slots;
 }
 
-TEST(SystemMessageTextTest, WordsTheRegistryCodes)
+// A real UART, a reserved ttyS without one, a USB adapter that udev knows from its database, a
+// USB modem that udev knows only by its own model string, and a console.
+void AddPorts(FakeSerialDevices& machine)
 {
-    EXPECT_EQ(SystemMessageText(ERROR_SUCCESS), "The operation completed successfully.");
-    EXPECT_EQ(SystemMessageText(ERROR_FILE_NOT_FOUND),
-              "The system cannot find the file specified.");
-    EXPECT_EQ(SystemMessageText(ERROR_MORE_DATA), "More data is available.");
-    EXPECT_EQ(SystemMessageText(ERROR_NO_MORE_ITEMS), "No more data is available.");
-    EXPECT_EQ(SystemMessageText(ERROR_INVALID_HANDLE), "The handle is invalid.");
-    EXPECT_EQ(SystemMessageText(4242), std::nullopt);
+    machine.Add("ttyS0", "4", "4:64");
+    machine.Add("ttyS1", "0", "4:65");
+    machine.Add("ttyUSB0", "", "188:0",
+                "E:ID_MODEL=CP2102_USB_to_UART\nE:ID_MODEL_FROM_DATABASE=CP210x UART Bridge\n");
+    machine.Add("ttyACM0", "", "166:0", "E:ID_MODEL=Conexant_USB_Modem\nE:ID_BUS=usb\n");
+    machine.Add("tty0");
+}
+
+} // namespace
+
+TEST(SerialRegistryTest, EachPortWithAUartIsAModemSlotUnlessTheFilesSayOtherwise)
+{
+    const struct
+    {
+        const char* what;
+        std::function<std::string(FakeSerialDevices&)> arrange; // the file's lines
+        const char* expected;
+    } rows[] = {{"the machine's ports, ttyS first", [](auto&) { return ""; },
+                 "ttyS0=COM1; CP210x UART Bridge=COM2; Conexant_USB_Modem=COM3"},
+                {"slots of the files win",
+                 [](auto&) {
+                     return RegistryFixture::Slot("0000", "Mine", "com2") +
+                            RegistryFixture::Slot("0001", "Hand Written", "COM7");
+                 },
+                 "Mine=com2; Hand Written=COM7; ttyS0=COM1; Conexant_USB_Modem=COM3"},
+                {"SERIALCOMM of the files names ports",
+                 [](FakeSerialDevices& machine) {
+                     return "[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM]\n\"" +
+                            machine.Device("ttyACM0").string() +
+                            "\"=\"COM5\"\n\"/dev/ttyV0\"=\"COM9\"\n";
+                 },
+                 "ttyS0=COM1; CP210x UART Bridge=COM2; Conexant_USB_Modem=COM5; ttyV0=COM9"},
+                {"ports of one modem and twin modems get names of their own",
+                 [](FakeSerialDevices& machine) {
+                     machine.Remove("ttyUSB0"), machine.Remove("ttyACM0");
+                     machine.AddUsb("ttyUSB0", "188:0", "EM7455", "1234", "00");
+                     machine.AddUsb("ttyUSB1", "188:1", "EM7455", "1234", "01");
+                     machine.AddUsb("ttyUSB3", "188:3", "USB-Serial", "");
+                     machine.AddUsb("ttyUSB4", "188:4", "USB-Serial", "");
+                     return "";
+                 },
+                 "ttyS0=COM1; EM7455 (interface 00)=COM2; EM7455 (interface 01)=COM3; "
+                 "USB-Serial (interface 00) on COM4=COM4; USB-Serial (interface 00) on COM5=COM5"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        RegistryFixture registry;
+        AddPorts(registry.Machine());
+        registry.Write(row.arrange(registry.Machine()));
+        EXPECT_EQ(ModemSlots(), row.expected);
+    }
+}
+
+TEST(SerialRegistryTest, PortsAreNamedInSerialCommAndSeenByTheNextOpen)
+{
+    RegistryFixture registry;
+    FakeSerialDevices& machine = registry.Machine();
+    AddPorts(machine);
+    registry.Write("[HKEY_LOCAL_MACHINE\\HARDWARE\\DEVICEMAP\\SERIALCOMM]\n"
+                   "\"/dev/ttyV0\"=\"COM9\"\n");
+    EXPECT_EQ(Read(kSerialCommPath, machine.Device("ttyUSB0").string()), "COM2");
+    EXPECT_EQ(Read(kSerialCommPath, machine.Device("ttyS1").string()), "<none>");
+    EXPECT_EQ(Read(std::string(kModemClassPath) + "\\0000\\Settings", "Blind_Off"), "X4");
+    EXPECT_EQ(RegistrySerialPortMap().DeviceFor(9), fs::path("/dev/ttyV0"));
+
+    HKEY held = nullptr;
+    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "", 0, KEY_READ, &held), ERROR_SUCCESS);
+    machine.Add("ttyUSB1", "", "188:1");
+    EXPECT_EQ(ModemSlots(),
+              "ttyS0=COM1; CP210x UART Bridge=COM2; Conexant_USB_Modem=COM3; ttyV0=COM9");
+    RegCloseKey(held);
+    EXPECT_EQ(
+        ModemSlots(),
+        "ttyS0=COM1; CP210x UART Bridge=COM2; Conexant_USB_Modem=COM3; ttyUSB1=COM4; ttyV0=COM9");
+
+    // A port named outside the machine's tree is found in udev by its device number.
+    FakeSerialDevices bare(registry.Folder() / "bare");
+    SerialPortMap named(bare.Roots());
+    named.AddPort(3, "/dev/null"); // a character device, 1:3
+    for (const auto& [lines, model] :
+         {std::pair{"E:ID_BUS=none\n", "null"}, {"E:ID_MODEL=Null_Modem\n", "Null_Modem"}}) {
+        testsupport::WriteFile(registry.Folder() / "bare" / "udev" / "c1:3", lines);
+        EXPECT_THAT(ModemNames(named.Ports()), ElementsAre(model)) << lines;
+    }
+}
+
+namespace {
+
+// "1 ttyS0, 2 /dev/pts/7": each port's number and its device, named below the fake /dev.
+std::string Present(const SerialPortMap& map, const FakeSerialDevices& machine)
+{
+    std::string present;
+    for (const platform::SerialPort& port : map.Ports()) {
+        const bool onTheMachine = port.device.parent_path() == machine.Device("").parent_path();
+        present += (present.empty() ? "" : ", ") + std::to_string(port.comNumber) + " " +
+                   (onTheMachine ? port.deviceName : port.device.string());
+    }
+    return present;
+}
+
+} // namespace
+
+TEST(SerialPortMapTest, MachinePortsFillTheNumbersThatNamedPortsLeave)
+{
+    const struct
+    {
+        const char* what;
+        const char* variable;
+        std::vector<std::pair<int, std::string>> added; // AddPort calls
+        const char* expected;
+    } rows[] = {
+        {"series by series in kernel index order",
+         "",
+         {},
+         "1 ttyS0, 2 ttyUSB0, 3 ttyUSB2, 4 ttyUSB10, 5 ttyACM0"},
+        {"named ports keep their numbers; a machine port named moves",
+         "COM2=/dev/pts/7;com5=/tmp/modem",
+         {{9, "ttyACM0"}},
+         "1 ttyS0, 2 /dev/pts/7, 3 ttyUSB0, 4 ttyUSB2, 5 /tmp/modem, 6 ttyUSB10, 9 ttyACM0"},
+        {"the environment outranks added ports; bad entries are left out",
+         "junk;COM0=/a;COMx=/b;COM4=;=/c;;COM3=/dev/pts/3",
+         {{3, "/dev/ttyUSB7"}, {0, "/dev/ttyUSB7"}, {6, ""}, {7, "/dev/ttyUSB7"}},
+         "1 ttyS0, 2 ttyUSB0, 3 /dev/pts/3, 4 ttyUSB2, 5 ttyUSB10, 6 ttyACM0, 7 /dev/ttyUSB7"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        testsupport::TempFolder folder;
+        FakeSerialDevices machine(folder.path());
+        // Ports of each series, and look-alikes that are not serial ports at all.
+        for (const char* name : {"ttyUSB10", "ttyUSB0", "ttyUSB2", "ttyACM0", "tty0", "ttySAC0"})
+            machine.Add(name);
+        machine.Add("ttyS0", "4");
+        machine.Add("ttyS1", "0"); // reserved, no UART behind it
+        machine.Add("ttyS2", "4");
+        fs::remove(machine.Device("ttyS2")); // no device node
+        testsupport::ScopedEnvironment variable(SerialPortMap::kEnvironmentVariable, row.variable);
+        SerialPortMap map(machine.Roots());
+        for (const auto& [number, device] : row.added)
+            map.AddPort(number,
+                        device.starts_with("tty") ? machine.Device(device) : fs::path(device));
+        EXPECT_EQ(Present(map, machine), row.expected);
+        EXPECT_EQ(map.DeviceFor(1), machine.Device("ttyS0"));
+        EXPECT_EQ(map.DeviceFor(8), std::nullopt);
+    }
+    const std::pair<const char*, int> names[] = {{"COM3", 3}, {"com12", 12},        {"COM", 0},
+                                                 {"COM0", 0}, {"COM-1", 0},         {"COM1:", 0},
+                                                 {"LPT1", 0}, {"COM99999999999", 0}};
+    for (const auto& [name, number] : names)
+        EXPECT_EQ(SerialPortMap::ParseComName(name).value_or(0), number) << name;
+}
+
+TEST(SerialPortNumbersTest, EveryDeviceKeepsItsNumberThroughPluggingAndReboots)
+{
+    testsupport::TempFolder folder;
+    FakeSerialDevices machine(folder.path());
+    auto modemA = [&](const std::string& name) { machine.AddUsb(name, "166:9", "Modem", "A"); };
+    auto adapterB = [&](const std::string& name) { machine.AddUsb(name, "188:7", "Adapter", "B"); };
+    auto adapterC = [&](const std::string& name) { machine.AddUsb(name, "188:8", "Adapter", "C"); };
+    const struct
+    {
+        const char* what;
+        std::function<void()> change;
+        const char* expected;
+    } steps[] = {
+        {"first start", [&] { machine.Add("ttyS0", "4"), modemA("ttyACM0"); },
+         "1 ttyS0, 2 ttyACM0"},
+        {"an adapter plugged in", [&] { adapterB("ttyUSB0"); }, "1 ttyS0, 2 ttyACM0, 3 ttyUSB0"},
+        {"the modem unplugged", [&] { machine.Remove("ttyACM0"); }, "1 ttyS0, 3 ttyUSB0"},
+        {"another adapter plugged in", [&] { adapterC("ttyUSB1"); },
+         "1 ttyS0, 3 ttyUSB0, 4 ttyUSB1"},
+        {"a reboot that names every USB device anew",
+         [&] {
+             machine.Remove("ttyUSB0"), machine.Remove("ttyUSB1");
+             adapterC("ttyUSB0"), adapterB("ttyUSB1"), modemA("ttyACM1");
+         },
+         "1 ttyS0, 2 ttyACM1, 3 ttyUSB1, 4 ttyUSB0"}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.change();
+        // A map of its own for each step, as each program start has: only the file remembers.
+        EXPECT_EQ(Present(SerialPortMap(machine.Roots()), machine), step.expected);
+    }
+
+    // The file as a person may leave it: only well-formed lines count, the first of each number.
+    testsupport::WriteFile(machine.NumbersFile(),
+                           "junk\nCOM0=zero\nCOMx=x\nCOM9=\nCOM2=serial/by-id/usb-Adapter_B-if00\n"
+                           "COM2=taken twice\nCOM5=serial/by-id/usb-Adapter_B-if00\n"
+                           "com3=serial/by-id/usb-Adapter_C-if00\r\n");
+    EXPECT_EQ(platform::ReadKeptNumbers(machine.NumbersFile()),
+              (platform::KeptNumbers{{2, "serial/by-id/usb-Adapter_B-if00"},
+                                     {3, "serial/by-id/usb-Adapter_C-if00"}}));
+    // A named port takes COM3 from the device that had it, which gets the lowest free number.
+    testsupport::ScopedEnvironment named(SerialPortMap::kEnvironmentVariable, "COM3=/dev/pts/9");
+    EXPECT_EQ(Present(SerialPortMap(machine.Roots()), machine),
+              "1 ttyS0, 2 ttyUSB1, 3 /dev/pts/9, 4 ttyUSB0, 5 ttyACM1");
 }
