@@ -59,8 +59,6 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
         posix_spawn_file_actions_adddup2(&actions, toChild[0], STDIN_FILENO);
     if (options.pipeStdout)
         posix_spawn_file_actions_adddup2(&actions, fromChild[1], STDOUT_FILENO);
-    if (!options.workingFolder.empty())
-        posix_spawn_file_actions_addchdir_np(&actions, options.workingFolder.c_str());
 
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
@@ -98,9 +96,9 @@ ChildProcess::ChildProcess(ChildProcess&& other) noexcept
 
 ChildProcess::~ChildProcess()
 {
-    CloseStdin();
-    if (m_stdout >= 0)
-        close(m_stdout);
+    for (int pipe : {m_stdin, m_stdout})
+        if (pipe >= 0)
+            close(pipe);
     if (Running()) {
         Signal(SIGKILL);
         WaitForExit();
@@ -130,13 +128,6 @@ void ChildProcess::Signal(int signal)
         kill(m_pid, signal);
 }
 
-bool ChildProcess::WriteLine(const std::string& line)
-{
-    const std::string bytes = line + "\n";
-    return m_stdin >= 0 &&
-           write(m_stdin, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-}
-
 std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds bound)
 {
     const auto deadline = std::chrono::steady_clock::now() + bound;
@@ -158,13 +149,6 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds boun
             return std::nullopt;
         m_pending.append(buffer, static_cast<std::size_t>(got));
     }
-}
-
-void ChildProcess::CloseStdin()
-{
-    if (m_stdin >= 0)
-        close(m_stdin);
-    m_stdin = -1;
 }
 
 int ExitCode(const std::optional<int>& status)

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -13,9 +12,8 @@ namespace testsupport {
 // What a child is started with besides its program and arguments.
 struct ChildOptions
 {
-    std::filesystem::path workingFolder;  // empty: the test's own
     std::vector<std::string> environment; // "NAME=value", added to (or replacing in) the test's
-    bool pipeStdin = false;               // WriteLine feeds its standard input
+    bool pipeStdin = false;               // its input stays open until the child is ended
     bool pipeStdout = false;              // ReadLine reads its standard output
 };
 
@@ -35,7 +33,6 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
     ~ChildProcess();
 
-    bool Started() const { return m_pid > 0; }
     pid_t Pid() const { return m_pid; }
 
     // The wait status once the child has ended, or nothing if it still runs after the bound.
@@ -43,12 +40,9 @@ public:
     bool Running();
     void Signal(int signal);
 
-    bool WriteLine(const std::string& line);
     // One line of the child's output without its newline; nothing at end of output or when no
     // line came within the bound.
     std::optional<std::string> ReadLine(std::chrono::milliseconds bound = std::chrono::seconds(30));
-    // Ends the child's input, so that a child reading it until the end goes on.
-    void CloseStdin();
 
 private:
     ChildProcess() = default;
