@@ -1,99 +1,57 @@
-#include "SingleInstance.h"
+#include "support/ChildProcess.h"
 #include "support/TempFolder.h"
+#include "support/WaitUntil.h"
 
-#include <chrono>
 #include <csignal>
+#include <fstream>
 #include <gtest/gtest.h>
-#include <optional>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <thread>
-
-extern char** environ;
+#include <sys/stat.h>
 
 namespace {
 
-using namespace std::chrono_literals;
-
-pid_t StartTelmo(const std::filesystem::path& workingDirectory)
+// The process holding a lock taken with flock on the file, as the kernel lists it; 0 for none.
+pid_t LockHolder(const std::filesystem::path& file)
 {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
-    std::string program = TELMO_EXECUTABLE;
-    char* argv[] = {program.data(), nullptr};
-    pid_t pid = 0;
-    const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&actions);
-    return error == 0 ? pid : -1;
-}
-
-// The exit status once the process has ended; nothing if it still runs after a generous wait
-// (then it is ended, so no test leaves it behind).
-std::optional<int> WaitForExit(pid_t pid)
-{
-    for (int attempt = 0; attempt < 3000; ++attempt) {
-        int status = 0;
-        if (waitpid(pid, &status, WNOHANG) == pid)
-            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::this_thread::sleep_for(10ms);
+    struct stat status = {};
+    if (stat(file.c_str(), &status) != 0)
+        return 0;
+    const std::string inode = ":" + std::to_string(status.st_ino) + " ";
+    std::ifstream locks("/proc/locks");
+    for (std::string line; std::getline(locks, line);) {
+        if (line.find(" FLOCK ") == std::string::npos || line.find(inode) == std::string::npos)
+            continue;
+        std::istringstream fields(line.substr(line.find("WRITE") + 5));
+        pid_t pid = 0;
+        fields >> pid;
+        return pid;
     }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    return std::nullopt;
+    return 0;
 }
-
-bool MutexHeldElsewhere()
-{
-    for (int attempt = 0; attempt < 3000; ++attempt) {
-        if (platform::NamedMutex("TelmoMutex").AlreadyExisted())
-            return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return false;
-}
-
-class SingleInstanceAppTest : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        // A runtime folder that others could reach would not be used for the lock.
-        std::filesystem::permissions(m_runtime.path(), std::filesystem::perms::owner_all);
-        setenv("XDG_RUNTIME_DIR", m_runtime.path().c_str(), 1);
-    }
-    void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
-
-    testsupport::TempFolder m_runtime;
-    testsupport::TempFolder m_first;
-    testsupport::TempFolder m_second;
-};
 
 } // namespace
 
-TEST_F(SingleInstanceAppTest, ASecondStartEndsAtOnceAndLeavesTheFirstRunning)
+TEST(SingleInstanceAppTest, ASecondStartEndsAtOnceAndTheLockGoesWithTheFirst)
 {
-    const pid_t first = StartTelmo(m_first.path());
-    ASSERT_GT(first, 0);
-    ASSERT_TRUE(MutexHeldElsewhere());
+    testsupport::TempFolder runtime, first, second;
+    // A runtime folder that others could reach would not be used for the lock.
+    std::filesystem::permissions(runtime.path(), std::filesystem::perms::owner_all);
+    const std::filesystem::path lock = runtime / "TelmoMutex.lock";
+    auto start = [&](const testsupport::TempFolder& folder) {
+        return testsupport::ChildProcess(
+            TELMO_EXECUTABLE, {}, {folder.path(), {"XDG_RUNTIME_DIR=" + runtime.path().string()}});
+    };
 
-    const pid_t second = StartTelmo(m_second.path());
-    ASSERT_GT(second, 0);
-    EXPECT_EQ(WaitForExit(second), 0);
-    EXPECT_TRUE(std::filesystem::is_empty(m_second.path())); // no file touched
+    testsupport::ChildProcess telmo = start(first);
+    ASSERT_TRUE(testsupport::WaitUntil([&] { return LockHolder(lock) == telmo.Pid(); }))
+        << "the first start never took the lock";
+    testsupport::ChildProcess again = start(second);
+    EXPECT_EQ(testsupport::ExitCode(again.WaitForExit()), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(second.path())) << "the second start touched a file";
+    EXPECT_TRUE(telmo.Running());
 
-    int status = 0;
-    EXPECT_EQ(waitpid(first, &status, WNOHANG), 0); // still running
-    kill(first, SIGTERM);
-    waitpid(first, &status, 0);
-}
-
-TEST_F(SingleInstanceAppTest, TheMutexIsFreeAgainOnceTheProgramHasEnded)
-{
-    const pid_t first = StartTelmo(m_first.path());
-    ASSERT_GT(first, 0);
-    ASSERT_TRUE(MutexHeldElsewhere());
-    kill(first, SIGKILL);
-    waitpid(first, nullptr, 0);
-    EXPECT_FALSE(platform::NamedMutex("TelmoMutex").AlreadyExisted());
+    telmo.Signal(SIGKILL);
+    telmo.WaitForExit();
+    testsupport::ChildProcess next = start(first);
+    EXPECT_TRUE(testsupport::WaitUntil([&] { return LockHolder(lock) == next.Pid(); }))
+        << "the lock outlived the program that held it";
 }
