@@ -1,6 +1,5 @@
 #include "PhoneBook.h"
 
-#include "PhoneBookError.h"
 #include "support/TelmoIni.h"
 #include "support/TempFolder.h"
 
@@ -12,11 +11,10 @@ using testsupport::TelmoIni;
 
 namespace {
 
-PhoneEntry Named(const std::string& name, const std::string& work = "")
+PhoneEntry Named(const std::string& name)
 {
     PhoneEntry entry;
     entry.name = name;
-    entry.workPhone = work;
     return entry;
 }
 
@@ -40,8 +38,6 @@ void Apply(ProfileDocument& document, const std::string& operations)
     PhoneEntry editor;
     std::istringstream words(operations);
     for (std::string word; std::getline(words, word, ' ');) {
-        if (word.empty())
-            continue;
         for (char& c : word)
             c = c == '_' ? ' ' : c;
         const std::string rest = word.substr(1);
@@ -62,7 +58,6 @@ void Apply(ProfileDocument& document, const std::string& operations)
 
 const std::string kLegacy = TelmoIni().General(2, 1).Item(0, "M\xFCller").Item(1, "\xC5ke", {}, 1);
 const std::string kThreeNames = "[Item0]\nName=A\n[Item1]\nName=B\n[Item2]\nName=C\n";
-const std::string kUtf8 = TelmoIni().General(1).Item(0, "M\xC3\xBCller");
 
 } // namespace
 
@@ -79,10 +74,9 @@ TEST(PhoneBookDocumentTest, OperationsKeepNamesInOrderAtPositionsZeroToLiveCount
         {"first entry", "", "+Ann", "Ann:0:0", -1},
         {"sorted by bytes, equal names in saving order", "", "+A +B +0 +adam +A",
          "0:2:0|A:0:1|A:4:2|B:1:3|adam:3:4", 4},
-        {"a deletion closes the gap, once", "", "+A +B +C -Item1 -Item1 -Item7 - ", "A:0:0|C:2:1",
+        {"a deletion closes the gap, once", "", "+A +B +C -Item1 -Item1 -Item7 -", "A:0:0|C:2:1",
          1},
         {"after the last deletion", "", "+A -Item0 +B", "B:1:0", 0},
-        {"same name saved in place", "", "+Ann +Bob <Item0 >Ann", "Ann:0:0|Bob:1:1", 1},
         {"a rename takes a new section", "", "+ann +Bob <Item1 >bob", "ann:0:0|bob:2:1", 1},
         {"an entry deleted while open is saved anew", "", "+Ann +Bob <Item1 -Item1 +Cy >Bob",
          "Ann:0:0|Bob:3:1|Cy:2:2", 2},
@@ -90,8 +84,6 @@ TEST(PhoneBookDocumentTest, OperationsKeepNamesInOrderAtPositionsZeroToLiveCount
          "+Ann <Item0 discard +Eve +Fay >Ann", "Ann:2:0|Eve:0:1|Fay:1:2", 2},
         {"never a sixth entry", "", "+A <Item0 discard +B +C +D +E +F >A +G",
          "B:0:0|C:1:1|D:2:2|E:3:3|F:4:4", 4},
-        {"positions start again after a discard", "", "+P +Q +R +S discard +A +B", "A:0:0|B:1:1",
-         1},
         {"section numbers past nine", TelmoIni().General(10).Item(9, "x", {}, 0, 1), "+A", "A:10:0",
          0},
         {"line breaks stored as blanks", "", "+A_B +A\nC <Item1 >A\rD", "A B:0:0|A D:2:1", 1},
@@ -110,7 +102,6 @@ TEST(PhoneBookDocumentTest, OperationsKeepNamesInOrderAtPositionsZeroToLiveCount
         {"UTF-8 order after converting",
          TelmoIni().General(2, 1).Item(0, "\x8Aimon").Item(1, "\xDCmit", {}, 1), "+中",
          "\xC3\x9Cmit:1:0|\xC5\xA0imon:0:1|中:2:2", 2},
-        {"new text in a UTF-8 file", kUtf8, "+Jürgen", "J\xC3\xBCrgen:1:0|M\xC3\xBCller:0:1", 1},
         // A hand-edited Count is bounded by the sections the file holds and the range of int.
         {"a negative Count", "[General]\nCount=-3\n" + kThreeNames, "+X", "X:0:0", -1},
         {"a Count far too high", "[General]\nCount=2000000000\n" + kThreeNames, "+X",
@@ -133,27 +124,15 @@ TEST(PhoneBookDocumentTest, OperationsKeepNamesInOrderAtPositionsZeroToLiveCount
     }
 }
 
-TEST(PhoneBookTest, EveryCallReadsTheFileAndSaysWhyAChangeWasRefused)
+TEST(PhoneBookTest, ASaveReachesTheFileWithEveryKeyOfTheEntry)
 {
     testsupport::TempFolder folder;
     CPhoneBook book(folder / "telmo.ini");
-    EXPECT_EQ(book.LiveCount(), 0);
-    PhoneEntry ann = Named("Ann", "  555 0100  ");
+    PhoneEntry ann = Named("Ann");
+    ann.workPhone = "  555 0100  ";
     ann.fax = "2";
     ASSERT_FALSE(book.SaveEntry({}, ann));
     EXPECT_EQ(testsupport::ReadFile(folder / "telmo.ini"),
               "[General]\nCount=1\n[Item0]\nName=Ann\nHomePhone=\nWorkPhone=\"  555 0100  \"\n"
               "CellPhone=\nBeeper=\nFax=2\nPos=0\nDeleted=0\n");
-    EXPECT_EQ(book.LiveEntries()[0].workPhone, "  555 0100  ");
-
-    TelmoIni full = TelmoIni().General(5, 4);
-    for (int n = 0; n < 5; ++n)
-        full.Item(n, std::string(1, char('A' + n)), {}, n);
-    testsupport::WriteFile(folder / "telmo.ini", full);
-    EXPECT_TRUE(book.IsFull());
-    EXPECT_EQ(book.SaveEntry({}, ann), PhoneBookError::Full);
-    const PhoneEntry a = book.LiveEntries()[0];
-    ASSERT_FALSE(book.DeleteEntry(a));
-    EXPECT_EQ(book.DeleteEntry(a), PhoneBookError::EntryGone);
-    EXPECT_EQ(book.LiveCount(), 4);
 }
