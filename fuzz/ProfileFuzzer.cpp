@@ -102,9 +102,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     PhoneBookDocument book(reread);
     PhoneEntry entry;
     entry.name = value;
-    book.SaveEntry(book.ReadEntry(book.FindSectionByPos(0)), entry);
-    book.LiveEntries();
-    book.DeleteEntry(book.FindSectionByPos(1));
+    // As the editor does: save over the first entry shown, then delete the second.
+    const std::vector<PhoneEntry> live = book.LiveEntries();
+    book.SaveEntry(live.empty() ? PhoneEntry{} : live[0], entry);
+    if (const std::vector<PhoneEntry> after = book.LiveEntries(); after.size() > 1)
+        book.DeleteEntry(after[1].section);
     Require(ProfileDocument::Parse(reread.Serialize()).Serialize() == reread.Serialize());
     return 0;
 }

@@ -132,15 +132,6 @@ void PhoneBookDocument::WriteEntry(const std::string& section, const PhoneEntry&
     m_document.WriteInt(section, "Deleted", 0);
 }
 
-std::string PhoneBookDocument::FindSectionByPos(int position) const
-{
-    for (std::string& section : EntrySections()) {
-        if (!IsDeleted(section) && ReadPos(section) == position)
-            return std::move(section);
-    }
-    return {};
-}
-
 int PhoneBookDocument::LiveCount() const
 {
     const std::vector<std::string> sections = EntrySections();

@@ -30,7 +30,6 @@ public:
 
     PhoneEntry ReadEntry(const std::string& section) const;
     void WriteEntry(const std::string& section, const PhoneEntry& entry, int position);
-    std::string FindSectionByPos(int position) const;
     int LiveCount() const;
     bool IsFull() const;
     // The position for a name as it is stored (see StoredEntry).

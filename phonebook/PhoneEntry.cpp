@@ -22,12 +22,6 @@ const PhoneKind* FindPhoneKind(std::string_view label)
     return found == kinds.end() ? nullptr : &*found;
 }
 
-const PhoneKind* PhoneKindByOffset(int offset)
-{
-    return offset >= 1 && offset <= 5 ? &PhoneKinds()[static_cast<std::size_t>(offset - 1)]
-                                      : nullptr;
-}
-
 bool NameSortsBefore(std::string_view a, std::string_view b)
 {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {

@@ -34,9 +34,6 @@ const std::array<PhoneKind, 5>& PhoneKinds();
 // The kind with exactly this label, or null.
 const PhoneKind* FindPhoneKind(std::string_view label);
 
-// The kind with this command id offset (1..5), or null.
-const PhoneKind* PhoneKindByOffset(int offset);
-
 constexpr int kPhoneBookCapacity = 5;
 
 // Names sort by unsigned byte value, case counting, so every capital sorts before every small

@@ -1,7 +1,6 @@
 #include "SystemTray.h"
 
 #include "MenuResources.h"
-#include "PlatformInfo.h"
 #include "ResourceIds.h"
 
 namespace {
@@ -27,10 +26,6 @@ CSystemTray::~CSystemTray()
 
 bool CSystemTray::Create(const std::string& tip, const QIcon& icon, unsigned iconId)
 {
-    if ((platform::GetVersion() & 0xFF) < 4) {
-        m_bEnabled = false;
-        return false;
-    }
     m_bWindow = true;
     m_service.SetCallback(
         [this](unsigned id, unsigned mouseMessage) { OnIconNotification(id, mouseMessage); });

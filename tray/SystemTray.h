@@ -18,8 +18,8 @@ public:
     CSystemTray(const CSystemTray&) = delete;
     CSystemTray& operator=(const CSystemTray&) = delete;
 
-    // Starts listening to the notification area and adds the icon. False on a platform too old
-    // for notification icons (nothing is created then) or when the icon could not be added.
+    // Starts listening to the notification area and adds the icon. False when the icon could not
+    // be added.
     bool Create(const std::string& tip, const QIcon& icon, unsigned iconId);
     void HideIcon();
     void ShowIcon();
@@ -30,8 +30,7 @@ public:
     // 1 when the click was one of this icon's, 0 otherwise or when there was no menu to show.
     int OnIconNotification(unsigned iconId, unsigned mouseMessage);
 
-    // Whether Create has run on a platform with notification icons (the original's hidden
-    // window exists).
+    // Whether Create has run (the original's hidden window exists).
     bool HasWindow() const { return m_bWindow; }
     bool IsEnabled() const { return m_bEnabled; }
     bool IsHidden() const { return m_bHidden; }
