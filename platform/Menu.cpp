@@ -74,14 +74,6 @@ std::optional<std::string> Menu::GetMenuStringByCommand(unsigned id) const
     return item->text;
 }
 
-std::optional<std::string> Menu::GetMenuStringByPosition(int position) const
-{
-    const MenuItem* item = ItemAt(position);
-    if (!item)
-        return std::nullopt;
-    return item->text;
-}
-
 bool Menu::SetMenuItemData(unsigned id, std::any data)
 {
     MenuItem* item = FindCommand(id);

@@ -54,7 +54,6 @@ public:
     // Takes the item at the position out; later items move up.
     bool RemoveMenu(int position);
     std::optional<std::string> GetMenuStringByCommand(unsigned id) const;
-    std::optional<std::string> GetMenuStringByPosition(int position) const;
 
     bool SetMenuItemData(unsigned id, std::any data);
     // The data carried with the command item; nullptr when there is no such item or no data.
