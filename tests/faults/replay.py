@@ -19,6 +19,7 @@ should catch it. A find of several lines is written with "\\n" between them.
 """
 import argparse
 import configparser
+import json
 import pathlib
 import subprocess
 import sys
@@ -49,6 +50,19 @@ def run(command, **kwargs):
     return subprocess.run(command, cwd=ROOT, text=True, capture_output=True, **kwargs)
 
 
+def programs_of(build, regex):
+    """The targets that build the programs running the matching tests, or every target when one
+    of them is not a program of this build (a script, say)."""
+    listed = run(["ctest", "--test-dir", str(build), "-N", "-R", regex, "--show-only=json-v1"])
+    targets = set()
+    for test in json.loads(listed.stdout or "{}").get("tests", []):
+        program = pathlib.Path(test.get("command", [""])[0])
+        if program.parent != build / "bin":
+            return []
+        targets.add(program.name)
+    return sorted(targets)
+
+
 def failed_tests(build, regex):
     result = run(["ctest", "--test-dir", str(build), "-j2", "--timeout", "300", "-R", regex])
     if "No tests were found" in result.stdout + result.stderr:
@@ -74,7 +88,10 @@ def replay(fault, build):
         return f"does not apply: the text occurs {count} times in {fault['file']}"
     source.write_bytes(text.replace(fault["find"], fault["replace"]).encode("utf-8"))
     try:
-        built = run(["cmake", "--build", str(build), "-j2"])
+        # Only what the tests need: a fault costs one compile and a link or two.
+        targets = programs_of(build, fault["tests"])
+        chosen = ["--target"] + targets if targets else []
+        built = run(["cmake", "--build", str(build), "-j2"] + chosen)
         if built.returncode != 0:
             return "does not build:\n" + built.stdout[-2000:]
         failed = failed_tests(build, fault["tests"])

@@ -59,6 +59,8 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
         posix_spawn_file_actions_adddup2(&actions, toChild[0], STDIN_FILENO);
     if (options.pipeStdout)
         posix_spawn_file_actions_adddup2(&actions, fromChild[1], STDOUT_FILENO);
+    if (!options.workingFolder.empty())
+        posix_spawn_file_actions_addchdir_np(&actions, options.workingFolder.c_str());
 
     std::vector<std::string> argv{program};
     argv.insert(argv.end(), arguments.begin(), arguments.end());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -12,6 +13,7 @@ namespace testsupport {
 // What a child is started with besides its program and arguments.
 struct ChildOptions
 {
+    std::filesystem::path workingFolder;  // empty: the test's own
     std::vector<std::string> environment; // "NAME=value", added to (or replacing in) the test's
     bool pipeStdin = false;               // its input stays open until the child is ended
     bool pipeStdout = false;              // ReadLine reads its standard output
