@@ -1,11 +1,7 @@
 #include "DialCommand.h"
 #include "DialSequence.h"
-#include "PseudoTerminal.h"
-#include "SerialLine.h"
 #include "TelephonyRequest.h"
 #include "support/FakeCommands.h"
-#include "support/FakeSerialDevices.h"
-#include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -14,6 +10,7 @@
 using platform::MessageBoxRequest;
 using platform::MessageResult;
 using Hold = platform::ModemManager::Hold;
+using Path = std::filesystem::path;
 
 TEST(DialCommandTest, PrefixPauseNumberAndNothingThatEndsTheCommandEarly)
 {
@@ -38,7 +35,7 @@ struct World
     DialerSettings settings{};
     MessageResult answer = MessageResult::No;
     bool opens = true;
-    std::optional<std::filesystem::path> denied{};
+    std::optional<Path> denied{};
     Hold hold = Hold::None;
     std::optional<std::string> callFailure{};
     mutable std::vector<std::string> events{};
@@ -59,16 +56,12 @@ public:
         return Log("write " + std::string(data, static_cast<std::size_t>(length)), 0);
     }
     bool Close() override { return Log("close", true); }
-    std::optional<std::filesystem::path> PermissionDenied() const override
-    {
-        return m_world.denied;
-    }
-    Hold Holds(const std::filesystem::path& device) override
+    std::optional<Path> PermissionDenied() const override { return m_world.denied; }
+    Hold Holds(const Path& device) override
     {
         return Log("holds? " + device.string(), m_world.hold);
     }
-    std::optional<std::string> StartCall(const std::filesystem::path& device,
-                                         const std::string& number) override
+    std::optional<std::string> StartCall(const Path& device, const std::string& number) override
     {
         return Log("call " + device.string() + " " + number, m_world.callFailure);
     }
@@ -99,8 +92,8 @@ DialServices FakeServices(const World& world)
         world.events.push_back("desktop " + destination + "|" + app + "|" + party + "|" + comment);
         return 0;
     };
-    services.portDevice = [](int port) -> std::optional<std::filesystem::path> {
-        return port == 3 ? std::optional<std::filesystem::path>("/dev/ttyUSB2") : std::nullopt;
+    services.portDevice = [](int port) -> std::optional<Path> {
+        return port == 3 ? std::optional<Path>("/dev/ttyUSB2") : std::nullopt;
     };
     services.modemManager = [&world] { return std::make_unique<Fake>(world); };
     return services;
@@ -157,28 +150,6 @@ TEST(DialSequenceTest, EachSettingAndAnswerTakesItsRouteWithItsMessages)
         EXPECT_EQ(RunDialSequence(FakeServices(row.world), "Ann", "555 1234"), row.outcome);
         EXPECT_EQ(row.world.events, row.events);
     }
-}
-
-TEST(DialSequenceTest, SystemServicesDialTheModemThatTelmoIniNamesAndHoldItWhileTheBoxIsUp)
-{
-    PseudoTerminal modem;
-    testsupport::TempFolder folder;
-    testsupport::FakeSerialDevices machine(folder / "machine");
-    platform::ScopedRegistrySources sources(machine.Sources({}));
-    testsupport::ScopedEnvironment ports(platform::SerialPortMap::kEnvironmentVariable,
-                                         "COM4=" + modem.SlavePath());
-    testsupport::WriteFile(folder / "telmo.ini", "[Modem]\nExtDialer=0\nPort=4\nDialOut=9\n");
-    std::string received;
-    bool portHeld = false;
-    auto showMessage = [&](const MessageBoxRequest& box) {
-        received = box.caption + ": " + modem.Read(22);
-        portHeld = !CSerialLine(modem.PortMap(4)).Open(4, kModemBaud);
-        return MessageResult::Ok;
-    };
-    RunDialSequence(SystemDialServices(folder / "telmo.ini", showMessage), "Ann", "5551234");
-    EXPECT_EQ(received, "Dialing...: atm1\r\natdt9,5551234;\r\n");
-    EXPECT_TRUE(portHeld);
-    EXPECT_TRUE(CSerialLine(modem.PortMap(4)).Open(4, kModemBaud)) << "the port stays taken";
 }
 
 TEST(TelephonyRequestTest, TelUriPercentEncodesWhatIsNotPartOfANumber)

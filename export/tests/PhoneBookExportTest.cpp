@@ -2,6 +2,7 @@
 
 #include "ColumnMatching.h"
 #include "CsvSource.h"
+#include "CsvWriter.h"
 #include "MessageBox.h"
 #include "NameSelection.h"
 #include "PhoneBook.h"
@@ -9,6 +10,7 @@
 #include "support/TelmoIni.h"
 #include "support/TempFolder.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 using Outcome = PhoneBookExport::Outcome;
@@ -18,6 +20,26 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kHeader = "Name,Home Phone,Work Phone,Cellphone,Fax,Beeper\r\n";
+
+TEST(CsvWriterTest, FieldsInRecordBytesOut)
+{
+    const std::string bytes("\0\x7F\xFF", 3);
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"Ann", " 555 123 ", ""}, "Ann, 555 123 ,\r\n"},
+        {{"Smith, John", "1"}, "\"Smith, John\",1\r\n"},
+        {{"Say \"hi\"", "\""}, "\"Say \"\"hi\"\"\",\"\"\"\"\r\n"},
+        {{"a\nb", "c\rd", "e\r\nf"}, "\"a\nb\",\"c\rd\",\"e\r\nf\"\r\n"},
+        {{"'single'", "semi;colon"}, "'single',semi;colon\r\n"},
+        {{""}, "\"\"\r\n"}, // not a blank line, which a reader would skip
+        {{"", ""}, ",\r\n"},
+        {{"Zo\xC3\xAB \xF0\x9F\x93\x9E", bytes}, "Zo\xC3\xAB \xF0\x9F\x93\x9E," + bytes + "\r\n"},
+    };
+    for (const auto& [fields, expected] : cases) {
+        std::string csv;
+        AppendCsvRecord(csv, fields);
+        EXPECT_EQ(csv, expected) << fields.front();
+    }
+}
 
 class PhoneBookExportTest : public ::testing::Test
 {
@@ -76,7 +98,7 @@ TEST_F(PhoneBookExportTest, WritesTheLiveEntriesInMenuOrderAndSaysHowManyWentWhe
     EXPECT_EQ(m_messages[0].icon, platform::MessageIcon::Information);
 }
 
-TEST_F(PhoneBookExportTest, NothingToExportOrCancelledAsksOrWritesNothing)
+TEST_F(PhoneBookExportTest, NothingToExportCancelledOrFailedWritesNothingAndSaysWhy)
 {
     ASSERT_EQ(Export(m_target), Outcome::NothingToExport) << "no telmo.ini at all";
     testsupport::WriteFile(m_ini, testsupport::TelmoIni().General(1).Item(0, "Ann", {"1"}, 0, 1));
@@ -87,24 +109,20 @@ TEST_F(PhoneBookExportTest, NothingToExportOrCancelledAsksOrWritesNothing)
     EXPECT_EQ(Export(std::nullopt), Outcome::Cancelled);
     EXPECT_TRUE(m_messages.empty());
     EXPECT_FALSE(fs::exists(m_target));
-}
 
-TEST_F(PhoneBookExportTest, WhatCannotBeReadOrWrittenIsNamedWithTheReason)
-{
+    // What cannot be read or written is named with the reason.
+    fs::remove(m_ini);
     fs::create_directory(m_ini);
     ASSERT_EQ(Export(m_target), Outcome::Failed) << "not taken for an empty phone book";
     EXPECT_EQ(m_messages.at(0).text, "Could not read the phone book " + m_ini.string() + ": " +
-                                         std::make_error_code(std::errc::is_a_directory).message() +
-                                         ".");
+                                         std::strerror(EISDIR) + ".");
     EXPECT_EQ(m_messages[0].icon, platform::MessageIcon::Exclamation);
     fs::remove(m_ini);
     Add({"Ann", "1"});
     const fs::path missingFolder = m_folder / "no-such-folder" / "telmo.csv";
     ASSERT_EQ(Export(missingFolder), Outcome::Failed);
-    EXPECT_EQ(m_messages.at(0).text,
-              "Could not write " + missingFolder.string() + ": " +
-                  std::make_error_code(std::errc::no_such_file_or_directory).message() +
-                  ".\n\nNo file was changed.");
+    EXPECT_EQ(m_messages.at(0).text, "Could not write " + missingFolder.string() + ": " +
+                                         std::strerror(ENOENT) + ".\n\nNo file was changed.");
     EXPECT_EQ(m_messages[0].icon, platform::MessageIcon::Exclamation);
     EXPECT_FALSE(fs::exists(missingFolder.parent_path()));
 }

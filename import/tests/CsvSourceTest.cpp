@@ -1,5 +1,6 @@
 #include "CsvSource.h"
 
+#include "ColumnMatching.h"
 #include "CsvFields.h"
 #include "TextEncoding.h"
 #include "support/ChildProcess.h"
@@ -19,21 +20,15 @@ std::string Joined(const std::vector<std::string>& fields)
     return joined;
 }
 
-// UTF-16 of ASCII text, with the byte-order mark unless told otherwise.
-std::string Utf16(std::string_view ascii, bool bigEndian, bool mark = true)
+// The code units as UTF-16 bytes after their byte-order mark.
+std::string Utf16(std::u16string_view units, bool bigEndian)
 {
-    std::string bytes = mark ? (bigEndian ? "\xFE\xFF" : "\xFF\xFE") : "";
-    for (const char c : ascii)
-        bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : units) {
+        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
     return bytes;
-}
-
-// A header and a record "Zo\u00eb\U0001F600,555", the last character as a surrogate pair.
-std::string Utf16Zoe(bool be)
-{
-    return Utf16("Name,Phone\r\nZo", be) +
-           (be ? std::string("\0\xEB\xD8\x3D\xDE\0", 6) : std::string("\xEB\0\x3D\xD8\0\xDE", 6)) +
-           Utf16(",555\r\n", be, false);
 }
 
 class CsvSourceTest : public testing::Test
@@ -77,9 +72,12 @@ TEST_F(CsvSourceTest, BytesInFieldsOut)
         {"A,B\n\"p\r\nq\",0\n\"x,1\ny,2\n", {"A|B", "p\r\nq|0", "x|1", "y|2"}},
         {"\"A,B\nx,1", {"A|B", "x|1"}},
         {"\xEF\xBB\xBF\"First Name\",Phone\nAnn,555\n", {"First Name|Phone", "Ann|555"}},
-        {Utf16Zoe(false), {"Name|Phone", zoe}},
-        {Utf16Zoe(true), {"Name|Phone", zoe}},
-        {Utf16("A\n", false) + std::string("\0\xD8", 2) + Utf16("B\n", false, false) + "C",
+        {Utf16(u"Name,Phone\r\nZo\u00eb\U0001F600,555\r\n", false), {"Name|Phone", zoe}},
+        {Utf16(u"Name,Phone\r\nZo\u00eb\U0001F600,555\r\n", true), {"Name|Phone", zoe}},
+        {Utf16(u"A\n\xD800"
+               u"B\n",
+               false) +
+             "C",
          {"A", "\uFFFDB", "\uFFFD"}},                         // a lone surrogate, an odd last byte
         {"N\n\x93Jos\xE9\x94 M\xFCller,\x80 5\nZo\xC3\xAB\n", // Windows-1252 line by line
          {"N", "\xE2\x80\x9CJos\xC3\xA9\xE2\x80\x9D M\xC3\xBCller|\xE2\x82\xAC 5", "Zo\xC3\xAB"}},
@@ -92,27 +90,24 @@ TEST_F(CsvSourceTest, LinesAndQuotesReachingFarBeyondTheBufferReadWhole)
 {
     const std::string longName(700 * 1024, 'n');
     std::string lines;
-    std::string wide = Utf16("N\n", false);
+    std::u16string wide = u"N\n";
     for (int i = 0; i < 60000; ++i) {
         lines += "r" + std::to_string(i) + ",1\r\n";
-        wide += Utf16("R" + std::to_string(i) + "\n", false, false);
+        for (const char c : "R" + std::to_string(i) + "\n")
+            wide += static_cast<char16_t>(c);
     }
-    const struct
-    {
-        std::string bytes;
-        std::size_t lines;
-        std::string first, last;
-    } cases[] = {
+    // The bytes, how many lines they make, the first record and the last.
+    const std::tuple<std::string, std::size_t, std::string, std::string> cases[] = {
         {"A\n" + longName + ",1\n" + lines, 60002, longName + "|1", "r59999|1"},
         {"A\n\"x,1\n" + lines, 60002, "x|1", "r59999|1"},
         {"A\n\"x\n" + lines + "\",1\nz,2\n", 3, "x\n" + lines + "|1", "z|2"},
-        {wide, 60001, "R0", "R59999"},
+        {Utf16(wide, false), 60001, "R0", "R59999"},
     };
-    for (const auto& c : cases) {
-        const std::vector<std::string> read = Read(c.bytes);
-        ASSERT_EQ(read.size(), c.lines);
-        EXPECT_EQ(read[1], c.first);
-        EXPECT_EQ(read.back(), c.last);
+    for (const auto& [bytes, count, first, last] : cases) {
+        const std::vector<std::string> read = Read(bytes);
+        ASSERT_EQ(read.size(), count);
+        EXPECT_EQ(read[1], first);
+        EXPECT_EQ(read.back(), last);
     }
 }
 
@@ -143,10 +138,42 @@ TEST_F(CsvSourceTest, OpenFailsForEverythingThatIsNoReadableFileWithALine)
 
 TEST(TextEncodingTest, OnlyWellFormedUtf8IsValid)
 {
-    EXPECT_TRUE(
-        platform::IsValidUtf8("ASCII long enough for the fast path, \u20ac \U0001F600 \u00e9"));
+    EXPECT_TRUE(platform::IsValidUtf8("ASCII, 8 at a time \u00e9\u20ac\U0001F600"));
     for (const char* broken : {"\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "abcdefgh\xE2\x82"})
         EXPECT_FALSE(platform::IsValidUtf8(broken)) << broken;
+}
+
+// Header lines as mail and contact programs export them; each field (name, last name, home,
+// work, cell, fax, beeper) takes the first column that holds one of its keywords.
+TEST(ColumnMatchingTest, ProposalsForRealExportHeaders)
+{
+    const std::pair<const char*, ColumnChoice> cases[] = {
+        {"\"Title\",\"First Name\",\"Middle Name\",\"Last Name\",\"Suffix\",\"Company\","
+         "\"Department\",\"Job Title\",\"Business Street\",\"Business City\",\"Home Street\","
+         "\"Home City\",\"Business Fax\",\"Business Phone\",\"Business Phone 2\",\"Car Phone\","
+         "\"Home Fax\",\"Home Phone\",\"Home Phone 2\",\"Mobile Phone\",\"Other Phone\","
+         "\"Pager\",\"E-mail Address\",\"Notes\"",
+         {1, 3, 10, -1, 19, 12, 21}},
+        {"First Name,Last Name,Display Name,Nickname,Primary Email,Secondary Email,Screen Name,"
+         "Work Phone,Home Phone,Fax Number,Pager Number,Mobile Number,Home Address,Home City,"
+         "Work Address,Work City,Organization,Notes,",
+         {0, 1, 8, 7, 11, 9, 10}},
+        {"Name,Given Name,Additional Name,Family Name,Nickname,Birthday,Notes,Group Membership,"
+         "E-mail 1 - Type,E-mail 1 - Value,Phone 1 - Type,Phone 1 - Value",
+         {0, 3, -1, -1, -1, -1, -1}},
+        {"First,Middle,Last,Nickname,Email,Category,Distribution Lists,Messenger ID,Home,Work,"
+         "Pager,Fax,Mobile,Other,Yahoo Phone,Primary",
+         {3, -1, 8, 9, 12, 11, 10}},
+        {"Vorname,Nachname,Telefon privat,Telefon gesch\u00e4ftlich,Mobiltelefon,Fax privat,Pager",
+         {0, -1, -1, -1, -1, 5, 6}},
+        {"Last Name,First Name,Home Phone,Office,Mobile,Home Fax,Pager", {0, 0, 2, 3, 4, 5, 6}},
+        {"NAME,MOBILE PHONE,family,wOrK,Private Line,Home Phone,Cellular", {0, 2, 4, 3, 1, -1, -1}},
+        {"T\xC3\xA9l\xC3\xA9phone,Fa x,F,ax,Pr\xC3\xA9nom Name", {4, -1, -1, -1, -1, -1, -1}},
+        {"Given,Called,Tel,E-mail,Street", {}},
+        {"", {}},
+    };
+    for (const auto& [header, proposal] : cases)
+        EXPECT_EQ(AutoMatchColumns(SplitHeader(header)), proposal) << header;
 }
 
 } // namespace

@@ -18,24 +18,15 @@ namespace {
 
 constexpr ColumnChoice kColumns{0, 1, 2, 3, -1, -1, 4};
 
-class NameSelectionTest : public testing::Test
+TEST(NameSelectionTest, ListsEveryRowWithANumberAndReadsExactlyTheChosenOnesBack)
 {
-protected:
-    void SetUp() override
-    {
-        testsupport::WriteFile(m_file, "First,Last,Home,Work,Pager\nCarl,Ng,555,\nNo,Number,,\n\n"
-                                       ",,,777\nAnn,   ,1,2\n\t Carl,Ng,,888\nBea,,,, \n");
-        ASSERT_TRUE(m_source.Open(m_file));
-    }
-
-    testsupport::TempFolder m_folder;
-    std::string m_file = (m_folder / "people.csv").string();
-    CsvSource m_source;
-};
-
-TEST_F(NameSelectionTest, ListsEveryRowWithANumberAndReadsExactlyTheChosenOnesBack)
-{
-    const ListedRows listed = ListRows(m_source, kColumns);
+    testsupport::TempFolder folder;
+    const std::string file = (folder / "people.csv").string();
+    testsupport::WriteFile(file, "First,Last,Home,Work,Pager\nCarl,Ng,555,\nNo,Number,,\n\n"
+                                 ",,,777\nAnn,   ,1,2\n\t Carl,Ng,,888\nBea,,,, \n");
+    CsvSource source;
+    ASSERT_TRUE(source.Open(file));
+    const ListedRows listed = ListRows(source, kColumns);
     std::vector<std::string> names;
     for (std::size_t i = 0; i < listed.Size(); ++i)
         names.push_back(std::string(listed.Name(i)) + "@" + std::to_string(listed.Record(i)));
@@ -43,10 +34,10 @@ TEST_F(NameSelectionTest, ListsEveryRowWithANumberAndReadsExactlyTheChosenOnesBa
         << "a number of blanks is a number";
 
     // The chosen rows, read again from the start, are exactly those rows as they stand.
-    ASSERT_TRUE(m_source.Open(m_file));
+    ASSERT_TRUE(source.Open(file));
     std::vector<std::uint64_t> positions;
     const std::vector<SourceRow> rows =
-        ReadChosenRows(m_source, kColumns, {{"", 3}, {"Ann", 4}, {"Carl Ng", 5}, {"Bea", 6}},
+        ReadChosenRows(source, kColumns, {{"", 3}, {"Ann", 4}, {"Carl Ng", 5}, {"Bea", 6}},
                        [&](std::uint64_t position) { positions.push_back(position); })
             .value();
     ASSERT_EQ(rows.size(), 4u);
@@ -58,14 +49,14 @@ TEST_F(NameSelectionTest, ListsEveryRowWithANumberAndReadsExactlyTheChosenOnesBa
     EXPECT_EQ(rows[3].beeper, " ");
     EXPECT_EQ(positions.size(), 7u);
     EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
-    EXPECT_EQ(positions.back(), m_source.Length());
+    EXPECT_EQ(positions.back(), source.Length());
 
     // A chosen row that changed since it was listed spoils the whole reading: it has no number
     // now, holds another name, or is beyond the end of the file.
     for (const ListedRow& changed : {ListedRow{"No Number", 1}, {"Ann", 3}, {"Zed", 99}}) {
-        ASSERT_TRUE(m_source.Open(m_file));
+        ASSERT_TRUE(source.Open(file));
         EXPECT_FALSE(
-            ReadChosenRows(m_source, kColumns, {{"Carl Ng", 0}, changed}, [](std::uint64_t) {})
+            ReadChosenRows(source, kColumns, {{"Carl Ng", 0}, changed}, [](std::uint64_t) {})
                 .has_value())
             << changed.name;
     }
@@ -75,10 +66,9 @@ TEST(ProgressStepsTest, MovesOnlyInStepsOfMoreThanFourPoints)
 {
     ProgressSteps steps;
     std::vector<int> shown;
-    for (std::uint64_t position = 0; position <= 100; position += 3) {
+    for (std::uint64_t position = 0; position <= 100; position += 3)
         if (const auto percent = steps.Advance(position, 100))
             shown.push_back(*percent);
-    }
     EXPECT_EQ(shown,
               (std::vector<int>{6, 12, 18, 24, 30, 36, 42, 48, 54, 60, 66, 72, 78, 84, 90, 96}));
     EXPECT_FALSE(ProgressSteps().Advance(10, 0)) << "an empty file divides by nothing";
@@ -99,18 +89,18 @@ protected:
 
     testsupport::TempFolder m_folder;
     std::filesystem::path m_ini = m_folder / "telmo.ini";
-    platform::ProfileFile m_file{m_ini};
+    platform::ProfileFile file{m_ini};
     std::string m_book;
 };
 
 TEST_F(ImportWritingTest, CountsTheSectionsUpToCountExceptThoseMarkedDeletedWithOne)
 {
-    EXPECT_EQ(CountExisting(m_file), 0) << "no phone book yet";
+    EXPECT_EQ(CountExisting(file), 0) << "no phone book yet";
     testsupport::WriteFile(m_ini, "[General]\nCount=5\n[Item0]\nDeleted=0\n[Item1]\nDeleted=1\n"
                                   "[Item2]\nDeleted=2\n[Item3]\nName=x\n[Item5]\nDeleted=1\n");
-    EXPECT_EQ(CountExisting(m_file), 3) << "a Deleted value of 2 counts, a missing section not";
+    EXPECT_EQ(CountExisting(file), 3) << "a Deleted value of 2 counts, a missing section not";
     testsupport::WriteFile(m_ini, "[General]\nCount=-3\n[Item0]\n[Item1]\n");
-    EXPECT_EQ(CountExisting(m_file), 0) << "a negative Count is 0, as for the tray program";
+    EXPECT_EQ(CountExisting(file), 0) << "a negative Count is 0, as for the tray program";
 }
 
 TEST_F(ImportWritingTest, TheBookTakesRowsUpToFiveEntriesAndNotOneMore)
@@ -124,7 +114,7 @@ TEST_F(ImportWritingTest, TheBookTakesRowsUpToFiveEntriesAndNotOneMore)
         WriteBook(live);
         EXPECT_EQ(FitsCapacity(deleteExisting ? 0 : live, rows), fits);
         const std::error_code error = WriteImport(
-            m_file, std::vector<SourceRow>(rows, {"Amy", "", "1", "", "", "", ""}), deleteExisting);
+            file, std::vector<SourceRow>(rows, {"Amy", "", "1", "", "", "", ""}), deleteExisting);
         EXPECT_EQ(error, fits ? std::error_code() : PhoneBookError::Full);
         if (fits)
             EXPECT_EQ(CPhoneBook(m_ini).LiveCount(), rows + (deleteExisting ? 0 : live));
@@ -140,7 +130,7 @@ TEST_F(ImportWritingTest, AFailedWriteLeavesTheExistingEntriesInPlace)
     WriteBook(4);
     {
         testsupport::ScopedFileSizeLimit limit(m_book.size() + 64);
-        EXPECT_TRUE(WriteImport(m_file, {{std::string(200, 'A'), "", "1", "", "", "", ""}}, true));
+        EXPECT_TRUE(WriteImport(file, {{std::string(200, 'A'), "", "1", "", "", "", ""}}, true));
     }
     EXPECT_EQ(testsupport::ReadFile(m_ini), m_book);
 }
