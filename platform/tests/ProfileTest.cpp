@@ -6,8 +6,6 @@
 
 #include <climits>
 #include <csignal>
-#include <fcntl.h>
-#include <future>
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/stat.h>
@@ -41,30 +39,25 @@ TEST(ProfileDocumentTest, ReadsFilesAsTheOriginalPlatformDid)
         "TopPos=7\r\n[Item0]\r\nName=\"  Ann  \"\r\nWork='O''Neil'\r\nFax=\"mismatched'\r\n"
         "Empty=\r\n;Beeper=123\r\n[S]\na=  -42xyz\nb=+7\nc=abc\nd=99999999999999999999\n"
         "e=-99999999999999999999\nHome=555 1");
-    const struct
-    {
-        const char* section;
-        const char* key;
-        const char* text;
-        int number;
-    } rows[] = {{"General", "Count", "3", 3},
-                {"GENERAL", "TopPos", "?", -1},
-                {"item0", "name", "  Ann  ", 0},
-                {"Item0", "Work", "O''Neil", 0},
-                {"Item0", "Fax", "\"mismatched'", 0},
-                {"Item0", "Empty", "", 0},
-                {"Item0", "Beeper", "?", -1},
-                {"Item9", "Name", "?", -1},
-                {"S", "a", "-42xyz", -42},
-                {"S", "b", "+7", 7},
-                {"S", "c", "abc", 0},
-                {"S", "d", "99999999999999999999", INT_MAX},
-                {"S", "e", "-99999999999999999999", INT_MIN},
-                {"S", "Home", "555 1", 555}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << row.section << '/' << row.key);
-        EXPECT_EQ(document.ReadString(row.section, row.key, "?"), row.text);
-        EXPECT_EQ(document.ReadInt(row.section, row.key, -1), row.number);
+    const std::tuple<const char*, const char*, const char*, int> rows[] = {
+        {"General", "Count", "3", 3},
+        {"GENERAL", "TopPos", "?", -1},
+        {"item0", "name", "  Ann  ", 0},
+        {"Item0", "Work", "O''Neil", 0},
+        {"Item0", "Fax", "\"mismatched'", 0},
+        {"Item0", "Empty", "", 0},
+        {"Item0", "Beeper", "?", -1},
+        {"Item9", "Name", "?", -1},
+        {"S", "a", "-42xyz", -42},
+        {"S", "b", "+7", 7},
+        {"S", "c", "abc", 0},
+        {"S", "d", "99999999999999999999", INT_MAX},
+        {"S", "e", "-99999999999999999999", INT_MIN},
+        {"S", "Home", "555 1", 555}};
+    for (const auto& [section, key, text, number] : rows) {
+        SCOPED_TRACE(testing::Message() << section << '/' << key);
+        EXPECT_EQ(document.ReadString(section, key, "?"), text);
+        EXPECT_EQ(document.ReadInt(section, key, -1), number);
     }
 }
 
@@ -101,22 +94,16 @@ TEST(ProfileDocumentTest, AWriteChangesOnlyItsKeyAndKeepsEveryOtherByte)
 
 TEST(ProfileDocumentTest, NamesThatWouldMakeAnotherLineAreRefused)
 {
-    const struct
-    {
-        const char* section;
-        const char* key;
-        bool writable;
-    } rows[] = {{"A]", "k", false},  {"A\n[B", "k", false}, {"A\r", "k", false},
-                {"A", "k=x", false}, {"A", "k\nx", false},  {"A", " ;k", false},
-                {"A", "[k", false},  {"[A", "k", true},     {"A", "k;[]", true},
-                {"", "", true},      {" A ", " k ", true}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(testing::Message() << '[' << row.section << "] " << row.key);
+    const std::tuple<const char*, const char*, bool> rows[] = {
+        {"A]", "k", false},   {"A\n[B", "k", false}, {"A\r", "k", false}, {"A", "k=x", false},
+        {"A", "k\nx", false}, {"A", " ;k", false},   {"A", "[k", false},  {"[A", "k", true},
+        {"A", "k;[]", true},  {"", "", true},        {" A ", " k ", true}};
+    for (const auto& [section, key, writable] : rows) {
+        SCOPED_TRACE(testing::Message() << '[' << section << "] " << key);
         ProfileDocument document = ProfileDocument::Parse("[A]\nk=old\n");
-        EXPECT_EQ(document.WriteString(row.section, row.key, "new"), row.writable);
-        EXPECT_EQ(
-            ProfileDocument::Parse(document.Serialize()).ReadString(row.section, row.key, "?"),
-            row.writable ? "new" : "?");
+        EXPECT_EQ(document.WriteString(section, key, "new"), writable);
+        EXPECT_EQ(ProfileDocument::Parse(document.Serialize()).ReadString(section, key, "?"),
+                  writable ? "new" : "?");
     }
 }
 
@@ -231,29 +218,6 @@ TEST(ProfileFileTest, AWriterKilledInTheMiddleOfAWriteLeavesAWholeFile)
     // The last kill left its temporary file; the next write clears it away.
     ASSERT_FALSE(ProfileFile(path).WriteString("Keys", "after", "1"));
     EXPECT_EQ(FilesIn(folder.path()), (std::vector<std::string>{".telmo.ini.lock", "telmo.ini"}));
-}
-
-// A byte-range lock on a file beside telmo.ini, the kind that network file systems support.
-TEST(ProfileFileTest, AWriterWaitsForTheByteRangeLockBesideTheFile)
-{
-    TempFolder folder;
-    const int held = open((folder / ".telmo.ini.lock").c_str(), O_RDWR | O_CREAT, 0666);
-    ASSERT_GE(held, 0);
-    struct flock whole = {};
-    whole.l_type = F_WRLCK;
-    whole.l_whence = SEEK_SET;
-    ASSERT_EQ(fcntl(held, F_OFD_SETLK, &whole), 0);
-
-    ProfileFile file(folder / "telmo.ini");
-    auto write =
-        std::async(std::launch::async, [&] { return file.WriteInt("General", "Count", 1); });
-    EXPECT_EQ(write.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout)
-        << "the write went ahead while another writer held the lock";
-    close(held);
-    ASSERT_EQ(write.wait_for(std::chrono::seconds(30)), std::future_status::ready)
-        << "the write never got the lock after it was released";
-    EXPECT_FALSE(write.get());
-    EXPECT_EQ(file.ReadInt("General", "Count", 0), 1);
 }
 
 TEST(AtomicFileTest, ReplacesTheWholeFileOrLeavesTheOldOneAndNoTemporary)
