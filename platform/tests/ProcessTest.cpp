@@ -11,10 +11,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-using testsupport::ChildProcess;
-using testsupport::FakeCommands;
-using testsupport::ScopedEnvironment;
-using testsupport::TempFolder;
+using namespace platform;
+using namespace testsupport;
 namespace fs = std::filesystem;
 
 TEST(HelpTest, CompiledHelpOpensOnlyWhenTheDesktopHasAProgramForIt)
@@ -33,12 +31,11 @@ TEST(HelpTest, CompiledHelpOpensOnlyWhenTheDesktopHasAProgramForIt)
         TempFolder program;
         const fs::path chm = program / "telmo.CHM";
         if (compiledHelpFile)
-            testsupport::WriteFile(chm, "ITSF");
+            WriteFile(chm, "ITSF");
         FakeCommands commands;
         if (xdgMimeAnswer)
             commands.Add("xdg-mime", xdgMimeAnswer);
-        EXPECT_EQ(platform::HelpToOpen(chm),
-                  compiledHelpOpens ? chm : program / "help" / "index.html");
+        EXPECT_EQ(HelpToOpen(chm), compiledHelpOpens ? chm : program / "help" / "index.html");
         if (xdgMimeAnswer && compiledHelpFile) {
             EXPECT_EQ(commands.WaitForArguments("xdg-mime"),
                       "query\ndefault\napplication/vnd.ms-htmlhelp\n");
@@ -50,9 +47,9 @@ TEST(HelpTest, OpenHelpHandsThePagesBesideThisProgramToTheDesktop)
 {
     FakeCommands commands;
     commands.Add("xdg-open");
-    const fs::path program = platform::ExecutablePath();
-    EXPECT_EQ(platform::HelpFilePath(), fs::path(program).replace_extension(".CHM"));
-    ASSERT_TRUE(platform::OpenHelp());
+    const fs::path program = ExecutablePath();
+    EXPECT_EQ(HelpFilePath(), fs::path(program).replace_extension(".CHM"));
+    ASSERT_TRUE(OpenHelp());
     EXPECT_EQ(commands.WaitForArguments("xdg-open"),
               (program.parent_path() / "help" / "index.html").string() + "\n");
 }
@@ -61,29 +58,17 @@ TEST(ProcessTest, ProgramsStartWithTheirArgumentsVerbatimWithoutAShell)
 {
     FakeCommands commands;
     commands.Add("recorder");
-    EXPECT_EQ(platform::FindOnPath("recorder"), commands.Folder() / "recorder");
-    EXPECT_FALSE(platform::FindOnPath("telmo-no-such-program").has_value());
-    EXPECT_FALSE(platform::FindOnPath("").has_value());
+    EXPECT_EQ(FindOnPath("recorder"), commands.Folder() / "recorder");
+    EXPECT_FALSE(FindOnPath("telmo-no-such-program").has_value());
+    EXPECT_FALSE(FindOnPath("").has_value());
 
     // A shell would expand $HOME and split at the blank and the semicolon.
-    ASSERT_TRUE(platform::SpawnDetached(commands.Folder() / "recorder", {"$HOME", "a b;c"}));
+    ASSERT_TRUE(SpawnDetached(commands.Folder() / "recorder", {"$HOME", "a b;c"}));
     EXPECT_EQ(commands.WaitForArguments("recorder"), "$HOME\na b;c\n");
 
-    EXPECT_EQ(platform::CaptureOutput("/bin/sh", {"-c", "printf 'a b\\n$HOME'; echo err >&2"}),
-              "a b\n$HOME");
-    EXPECT_EQ(platform::CaptureOutput("/bin/sh", {"-c", "echo partial; exit 3"}), std::nullopt);
-    EXPECT_EQ(platform::CaptureOutput("/nonexistent/xdg-mime", {}), std::nullopt);
-}
-
-TEST(ShellTest, ExeNamesStartTheProgramOfThatNameInTheWorkingFolder)
-{
-    EXPECT_EQ(platform::ExecutableForName("telmo import.exe", "/opt/telmo"),
-              fs::path("/opt/telmo/telmo-import"));
-    EXPECT_TRUE(platform::ExecutableForName("manual.CHM", "/opt/telmo").empty());
-    EXPECT_TRUE(platform::ExecutableForName(".exe", "/opt/telmo").empty());
-
-    TempFolder folder;
-    EXPECT_FALSE(platform::ShellOpen("telmo import.exe", folder.path()));
+    EXPECT_EQ(CaptureOutput("/bin/sh", {"-c", "printf 'a b\\n$HOME'; echo err >&2"}), "a b\n$HOME");
+    EXPECT_EQ(CaptureOutput("/bin/sh", {"-c", "echo partial; exit 3"}), std::nullopt);
+    EXPECT_EQ(CaptureOutput("/nonexistent/xdg-mime", {}), std::nullopt);
 }
 
 TEST(SingleInstanceTest, OnlyTheFirstProcessOwnsTheMutexWhileItRuns)
@@ -93,18 +78,18 @@ TEST(SingleInstanceTest, OnlyTheFirstProcessOwnsTheMutexWhileItRuns)
     ScopedEnvironment runtimeVariable("XDG_RUNTIME_DIR", runtime.path().string());
     // A process that holds (or fails to get) the named mutex until its input ends.
     auto StartProbe = [](const char* mutexName) {
-        testsupport::ChildOptions options;
+        ChildOptions options;
         options.pipeStdin = options.pipeStdout = true;
         return ChildProcess(NAMED_MUTEX_PROBE, {mutexName}, options);
     };
     ChildProcess first = StartProbe("TelmoMutex");
     ASSERT_EQ(first.ReadLine(), "owner");
     EXPECT_EQ(StartProbe("TelmoMutex").ReadLine(), "exists");
-    EXPECT_FALSE(platform::NamedMutex("OtherMutex").AlreadyExisted());
+    EXPECT_FALSE(NamedMutex("OtherMutex").AlreadyExisted());
     // The kernel releases the mutex with the process that held it.
     first.Signal(SIGKILL);
     ASSERT_TRUE(first.WaitForExit());
-    auto owner = std::make_unique<platform::NamedMutex>("TelmoMutex");
+    auto owner = std::make_unique<NamedMutex>("TelmoMutex");
     ASSERT_FALSE(owner->AlreadyExisted());
 
     // A program the owner starts (the import wizard) may outlive it; the mutex must not.
@@ -133,7 +118,7 @@ TEST(RuntimeDirectoryTest, OnlyAFolderPrivateToTheUserHoldsTheLocks)
              fs::create_directory_symlink(fs::path(at).concat("-target"), at);
          },
          false},
-        {"a file", [](const fs::path& at) { testsupport::WriteFile(at, ""); }, false},
+        {"a file", [](const fs::path& at) { WriteFile(at, ""); }, false},
     };
     for (const auto& [what, arrange, used] : rows) {
         SCOPED_TRACE(what);
@@ -144,17 +129,17 @@ TEST(RuntimeDirectoryTest, OnlyAFolderPrivateToTheUserHoldsTheLocks)
         ScopedEnvironment noRuntime("XDG_RUNTIME_DIR", std::nullopt);
         ScopedEnvironment tmp("TMPDIR", temporary.path().string());
         ScopedEnvironment cacheHome("XDG_CACHE_HOME", cache.path().string());
-        const std::optional<fs::path> folder = platform::RuntimeDirectory();
+        const std::optional<fs::path> folder = RuntimeDirectory();
         ASSERT_TRUE(folder.has_value());
         EXPECT_EQ(*folder, used ? shared : cache / "telmo");
-        EXPECT_TRUE(platform::IsPrivateFolder(*folder));
+        EXPECT_TRUE(IsPrivateFolder(*folder));
     }
 
     // A runtime folder that others can reach is passed over too.
     TempFolder runtime;
     fs::permissions(runtime.path(), fs::perms::all);
     ScopedEnvironment sharedRuntime("XDG_RUNTIME_DIR", runtime.path().string());
-    EXPECT_NE(platform::RuntimeDirectory(), runtime.path());
+    EXPECT_NE(RuntimeDirectory(), runtime.path());
     fs::permissions(runtime.path(), fs::perms::owner_all);
-    EXPECT_EQ(platform::RuntimeDirectory(), runtime.path());
+    EXPECT_EQ(RuntimeDirectory(), runtime.path());
 }

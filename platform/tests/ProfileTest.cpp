@@ -11,12 +11,8 @@
 #include <sys/stat.h>
 #include <thread>
 
-using platform::ProfileDocument;
-using platform::ProfileFile;
-using testsupport::ChildProcess;
-using testsupport::ReadFile;
-using testsupport::TempFolder;
-using testsupport::WriteFile;
+using namespace platform;
+using namespace testsupport;
 namespace fs = std::filesystem;
 
 namespace {
@@ -173,7 +169,7 @@ TEST(ProfileFileTest, TwoProcessesWritingAtOnceLoseNoKey)
         }));
     }
     for (ChildProcess& writer : writers)
-        EXPECT_EQ(testsupport::ExitCode(writer.WaitForExit()), 0);
+        EXPECT_EQ(ExitCode(writer.WaitForExit()), 0);
     const ProfileDocument document = ProfileFile(path).Load();
     int found = 0;
     for (int i = 0; i < 1000; ++i)
@@ -224,20 +220,19 @@ TEST(AtomicFileTest, ReplacesTheWholeFileOrLeavesTheOldOneAndNoTemporary)
 {
     TempFolder folder;
     const fs::path file = folder / "out.csv";
-    ASSERT_FALSE(platform::ReplaceFileAtomically(file, "first"));
+    ASSERT_FALSE(ReplaceFileAtomically(file, "first"));
     chmod(file.c_str(), 0640);
-    ASSERT_FALSE(platform::ReplaceFileAtomically(file, std::string("a\0b", 3)));
+    ASSERT_FALSE(ReplaceFileAtomically(file, std::string("a\0b", 3)));
     EXPECT_EQ(ReadFile(file), std::string("a\0b", 3));
     struct stat status = {};
     EXPECT_EQ(stat(file.c_str(), &status) == 0 ? status.st_mode & 07777 : 0, 0640u);
     {
-        testsupport::ScopedFileSizeLimit limit(8);
-        EXPECT_EQ(platform::ReplaceFileAtomically(file, "more than eight bytes"),
-                  std::errc::file_too_large);
+        ScopedFileSizeLimit limit(8);
+        EXPECT_EQ(ReplaceFileAtomically(file, "more than eight bytes"), std::errc::file_too_large);
     }
     EXPECT_EQ(ReadFile(file), std::string("a\0b", 3));
     EXPECT_EQ(FilesIn(folder.path()), std::vector<std::string>{"out.csv"});
-    EXPECT_EQ(platform::ReplaceFileAtomically(folder / "no-such-folder" / "out.csv", "x"),
+    EXPECT_EQ(ReplaceFileAtomically(folder / "no-such-folder" / "out.csv", "x"),
               std::errc::no_such_file_or_directory);
-    EXPECT_EQ(platform::FolderOf("telmo.ini"), fs::path("."));
+    EXPECT_EQ(FolderOf("telmo.ini"), fs::path("."));
 }

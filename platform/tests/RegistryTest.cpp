@@ -12,9 +12,8 @@
 #include <gtest/gtest.h>
 
 using namespace platform;
+using namespace testsupport;
 using testing::ElementsAre;
-using testsupport::FakeSerialDevices;
-using testsupport::RegistryFixture;
 namespace fs = std::filesystem;
 
 namespace {
@@ -167,7 +166,7 @@ TEST(RegFileTest, MalformedLinesAreReportedAndTheRestIsRead)
     EXPECT_FALSE(problems[0].reason.empty());
     EXPECT_THAT(root.subKeys, testing::SizeIs(1));
     EXPECT_THAT(root.subKeys.at("Good")->values, testing::SizeIs(1));
-    testsupport::TempFolder folder;
+    TempFolder folder;
     for (const fs::path& unreadable : {folder / "missing.reg", folder.path()})
         EXPECT_THAT(Lines(ApplyRegFileAt(unreadable, root)), ElementsAre(0u)) << unreadable;
 }
@@ -195,29 +194,16 @@ protected:
     RegistryFixture m_registry;
 };
 
-TEST_F(RegistryTest, OpensKeysIgnoringCaseAndRejectsClosedHandles)
+TEST_F(RegistryTest, OpensKeysIgnoringCaseQueriesThemAndRejectsClosedHandles)
 {
-    HKEY read = Open("system\\MODEMS");
+    HKEY key = Open("system\\MODEMS");
     HKEY all = Open("SYSTEM\\Modems", ERROR_SUCCESS, HKEY_LOCAL_MACHINE, KEY_ALL_ACCESS);
     HKEY child = Open("GAMMA\\deep", ERROR_SUCCESS, all);
     HKEY same = Open("", ERROR_SUCCESS, all);
     Open("Delta", ERROR_FILE_NOT_FOUND, all);
     Open("\\Alpha", ERROR_FILE_NOT_FOUND, all);
-    for (HKEY key : {read, all, child, same})
-        EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
-    EXPECT_EQ(RegCloseKey(read), ERROR_INVALID_HANDLE);
-    std::uint32_t count = 0;
-    EXPECT_EQ(RegQueryInfoKey(same, &count), ERROR_INVALID_HANDLE);
-    Open("Alpha", ERROR_INVALID_HANDLE, all);
-    Open("SYSTEM", ERROR_INVALID_HANDLE, nullptr);
-    EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
-}
 
-TEST_F(RegistryTest, QueriesValuesAndSubKeysWithTheBufferRules)
-{
-    HKEY key = Open("SYSTEM\\Modems");
-    std::uint32_t type = 0;
-    std::uint32_t size = 0;
+    std::uint32_t type = 0, size = 0;
     ASSERT_EQ(RegQueryValueEx(key, "model", &type, nullptr, &size), ERROR_SUCCESS);
     EXPECT_EQ(type, REG_SZ);
     EXPECT_EQ(size, 13u);
@@ -234,20 +220,28 @@ TEST_F(RegistryTest, QueriesValuesAndSubKeysWithTheBufferRules)
     std::uint32_t count = 0;
     ASSERT_EQ(RegQueryInfoKey(key, &count), ERROR_SUCCESS);
     EXPECT_EQ(count, 3u);
-    char name[6];
     // In name order, each index on its own; "Gamma" needs 6 with its terminator.
-    for (const auto& [index, length, result, text] : {std::tuple{2u, 5u, ERROR_MORE_DATA, ""},
-                                                      {2u, 6u, ERROR_SUCCESS, "Gamma"},
-                                                      {1u, 6u, ERROR_SUCCESS, "beta"},
-                                                      {3u, 6u, ERROR_NO_MORE_ITEMS, ""}}) {
-        std::uint32_t capacity = length;
+    const std::tuple<std::uint32_t, std::uint32_t, std::int32_t, const char*> rows[] = {
+        {2, 5, ERROR_MORE_DATA, ""},
+        {2, 6, ERROR_SUCCESS, "Gamma"},
+        {1, 6, ERROR_SUCCESS, "beta"},
+        {3, 6, ERROR_NO_MORE_ITEMS, ""}};
+    for (auto [index, capacity, result, text] : rows) {
+        char name[6];
         ASSERT_EQ(RegEnumKeyEx(key, index, name, &capacity), result) << index;
         if (result == ERROR_SUCCESS) {
             EXPECT_STREQ(name, text);
             EXPECT_EQ(capacity, std::strlen(text));
         }
     }
-    RegCloseKey(key);
+
+    for (HKEY open : {key, all, child, same})
+        EXPECT_EQ(RegCloseKey(open), ERROR_SUCCESS);
+    EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+    EXPECT_EQ(RegQueryInfoKey(same, &count), ERROR_INVALID_HANDLE);
+    Open("Alpha", ERROR_INVALID_HANDLE, all);
+    Open("SYSTEM", ERROR_INVALID_HANDLE, nullptr);
+    EXPECT_EQ(RegCloseKey(HKEY_LOCAL_MACHINE), ERROR_SUCCESS);
 }
 
 TEST_F(RegistryTest, OpenKeysShareOneTreeAndTheNextOpenSeesChanges)
@@ -319,13 +313,8 @@ TEST(SerialRegistryTest, PortsAreNamedInSerialCommAndSeenByTheNextOpen)
     EXPECT_EQ(Read(kSerialCommPath, machine.Device("ttyS1").string()), "<none>");
     EXPECT_EQ(Read(std::string(kModemClassPath) + "\\0000\\Settings", "Blind_Off"), "X4");
     EXPECT_EQ(RegistrySerialPortMap().DeviceFor(9), fs::path("/dev/ttyV0"));
-
-    HKEY held = nullptr;
-    ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "", 0, KEY_READ, &held), ERROR_SUCCESS);
+    // The next open scans the machine again.
     machine.Add("ttyUSB1", "", "188:1");
-    EXPECT_EQ(ModemSlots(),
-              "ttyS0=COM1; CP210x UART Bridge=COM2; Conexant_USB_Modem=COM3; ttyV0=COM9");
-    RegCloseKey(held);
     EXPECT_EQ(
         ModemSlots(),
         "ttyS0=COM1; CP210x UART Bridge=COM2; Conexant_USB_Modem=COM3; ttyUSB1=COM4; ttyV0=COM9");
@@ -352,7 +341,7 @@ TEST(SerialPortMapTest, MachinePortsFillTheNumbersThatNamedPortsLeave)
              "1 ttyS0, 2 ttyUSB0, 3 /dev/pts/3, 4 ttyUSB2, 5 ttyUSB10, 6 ttyACM0, 7 /dev/ttyUSB7"}};
     for (const auto& [what, variable, added, expected] : rows) {
         SCOPED_TRACE(what);
-        testsupport::TempFolder folder;
+        TempFolder folder;
         FakeSerialDevices machine(folder.path());
         // Ports of each series, and look-alikes that are not serial ports at all.
         for (const char* name : {"ttyUSB10", "ttyUSB0", "ttyUSB2", "ttyACM0", "tty0", "ttySAC0"})
@@ -361,7 +350,7 @@ TEST(SerialPortMapTest, MachinePortsFillTheNumbersThatNamedPortsLeave)
         machine.Add("ttyS1", "0"); // reserved, no UART behind it
         machine.Add("ttyS2", "4");
         fs::remove(machine.Device("ttyS2")); // no device node
-        testsupport::ScopedEnvironment named(SerialPortMap::kEnvironmentVariable, variable);
+        ScopedEnvironment named(SerialPortMap::kEnvironmentVariable, variable);
         SerialPortMap map(machine.Roots());
         for (const auto& [number, device] : added)
             map.AddPort(number,
@@ -374,7 +363,7 @@ TEST(SerialPortMapTest, MachinePortsFillTheNumbersThatNamedPortsLeave)
 
 TEST(SerialPortNumbersTest, EveryDeviceKeepsItsNumberThroughPluggingAndReboots)
 {
-    testsupport::TempFolder folder;
+    TempFolder folder;
     FakeSerialDevices machine(folder.path());
     auto modemA = [&](const std::string& name) { machine.AddUsb(name, "166:9", "Modem", "A"); };
     auto adapterB = [&](const std::string& name) { machine.AddUsb(name, "188:7", "Adapter", "B"); };
@@ -400,15 +389,15 @@ TEST(SerialPortNumbersTest, EveryDeviceKeepsItsNumberThroughPluggingAndReboots)
     }
 
     // The file as a person may leave it: only well-formed lines count, the first of each number.
-    testsupport::WriteFile(machine.NumbersFile(),
-                           "junk\nCOM0=zero\nCOMx=x\nCOM9=\nCOM2=serial/by-id/usb-Adapter_B-if00\n"
-                           "COM2=taken twice\nCOM5=serial/by-id/usb-Adapter_B-if00\n"
-                           "com3=serial/by-id/usb-Adapter_C-if00\r\n");
+    WriteFile(machine.NumbersFile(),
+              "junk\nCOM0=zero\nCOMx=x\nCOM9=\nCOM2=serial/by-id/usb-Adapter_B-if00\n"
+              "COM2=taken twice\nCOM5=serial/by-id/usb-Adapter_B-if00\n"
+              "com3=serial/by-id/usb-Adapter_C-if00\r\n");
     EXPECT_EQ(platform::ReadKeptNumbers(machine.NumbersFile()),
               (platform::KeptNumbers{{2, "serial/by-id/usb-Adapter_B-if00"},
                                      {3, "serial/by-id/usb-Adapter_C-if00"}}));
     // A named port takes COM3 from the device that had it, which gets the lowest free number.
-    testsupport::ScopedEnvironment named(SerialPortMap::kEnvironmentVariable, "COM3=/dev/pts/9");
+    ScopedEnvironment named(SerialPortMap::kEnvironmentVariable, "COM3=/dev/pts/9");
     EXPECT_EQ(Present(SerialPortMap(machine.Roots()), machine),
               "1 ttyS0, 2 ttyUSB1, 3 /dev/pts/9, 4 ttyUSB0, 5 ttyACM1");
 }
