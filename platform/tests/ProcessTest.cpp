@@ -102,10 +102,7 @@ TEST(SingleInstanceTest, OnlyTheFirstProcessOwnsTheMutexWhileItRuns)
 TEST(RuntimeDirectoryTest, OnlyAFolderPrivateToTheUserHoldsTheLocks)
 {
     auto folderWith = [](fs::perms mode) {
-        return [mode](const fs::path& at) {
-            fs::create_directory(at);
-            fs::permissions(at, mode);
-        };
+        return [mode](const fs::path& at) { fs::create_directory(at), fs::permissions(at, mode); };
     };
     // What another user (or an accident) left at the folder's place beforehand.
     const std::tuple<const char*, std::function<void(const fs::path&)>, bool> rows[] = {

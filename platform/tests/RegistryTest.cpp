@@ -18,18 +18,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The value's data as the 8-bit calls hand it out, or "<none>".
-std::string Data(const RegistryKeyNode& root, std::string_view path, std::string_view name)
+// The value's data as the 8-bit calls hand it out and its type, or "<none>".
+std::pair<std::string, std::uint32_t> Value(const RegistryKeyNode& root, std::string_view path,
+                                            std::string_view name)
 {
     const RegistryKeyNode* key = FindPath(root, path);
     if (!key || !key->values.contains(name))
-        return "<none>";
-    return key->values.find(name)->second.data;
-}
-
-std::string Sz(std::string_view text)
-{
-    return std::string(text) + '\0';
+        return {"<none>", 0};
+    const auto& value = key->values.find(name)->second;
+    return {value.data, value.type};
 }
 
 std::vector<std::size_t> Lines(const std::vector<RegFileProblem>& problems)
@@ -46,12 +43,11 @@ std::string Read(const std::string& path, const std::string& name)
     HKEY key = nullptr;
     if (RegOpenKeyEx(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
         return "<none>";
-    char data[256] = {};
+    unsigned char data[256] = {};
     std::uint32_t size = sizeof data - 1;
-    auto* bytes = reinterpret_cast<unsigned char*>(data);
-    std::int32_t result = RegQueryValueEx(key, name.c_str(), nullptr, bytes, &size);
+    const bool found = RegQueryValueEx(key, name.c_str(), nullptr, data, &size) == ERROR_SUCCESS;
     RegCloseKey(key);
-    return result == ERROR_SUCCESS ? std::string(data) : "<none>";
+    return found ? std::string(reinterpret_cast<char*>(data)) : "<none>";
 }
 
 // "model=port; model=port" of every modem slot.
@@ -114,6 +110,7 @@ TEST(RegFileTest, BytesBecomeValues)
     RegistryKeyNode root;
     for (const std::string& file : files)
         EXPECT_THAT(ApplyRegFile(file, root), testing::IsEmpty());
+    auto Sz = [](std::string_view text) { return std::string(text) + '\0'; };
     const std::tuple<const char*, const char*, std::string, std::uint32_t> rows[] = {
         {"A", "Text", Sz("COM"), REG_SZ}, // 8-bit text in version 4, UTF-16 in version 5
         {"SYSTEM\\Modems", "Expand", Sz("COM3"), REG_EXPAND_SZ},
@@ -133,10 +130,7 @@ TEST(RegFileTest, BytesBecomeValues)
     };
     for (const auto& [path, name, data, type] : rows) {
         SCOPED_TRACE(testing::Message() << path << '/' << name);
-        EXPECT_EQ(Data(root, path, name), data);
-        if (type != 0) {
-            EXPECT_EQ(FindPath(root, path)->values.find(name)->second.type, type);
-        }
+        EXPECT_EQ(Value(root, path, name), std::pair(data, type));
     }
     EXPECT_EQ(FindPath(root, "B\\C"), nullptr);
     EXPECT_EQ(FindPath(root, "SYSTEM")->subKeys.begin()->first, "Modems") << "the first spelling";
@@ -323,33 +317,28 @@ TEST(SerialRegistryTest, PortsAreNamedInSerialCommAndSeenByTheNextOpen)
 TEST(SerialPortMapTest, MachinePortsFillTheNumbersThatNamedPortsLeave)
 {
     // Each row: the environment variable, the AddPort calls, the ports then present.
-    const std::tuple<const char*, const char*, std::vector<std::pair<int, std::string>>,
-                     const char*>
-        rows[] = {
-            {"series by series in kernel index order",
-             "",
-             {},
-             "1 ttyS0, 2 ttyUSB0, 3 ttyUSB2, 4 ttyUSB10, 5 ttyACM0"},
-            {"named ports keep their numbers; a machine port named moves",
-             "COM2=/dev/pts/7;com5=/tmp/modem",
-             {{9, "ttyACM0"}},
-             "1 ttyS0, 2 /dev/pts/7, 3 ttyUSB0, 4 ttyUSB2, 5 /tmp/modem, 6 ttyUSB10, 9 ttyACM0"},
-            {"the environment outranks added ports; bad entries are left out",
-             "junk;COM0=/a;COMx=/b;COM4=;=/c;;COM-1=/d;COM1:=/e;LPT1=/f;COM99999999999=/g;"
-             "COM3=/dev/pts/3",
-             {{3, "/dev/ttyUSB7"}, {0, "/dev/ttyUSB7"}, {6, ""}, {7, "/dev/ttyUSB7"}},
-             "1 ttyS0, 2 ttyUSB0, 3 /dev/pts/3, 4 ttyUSB2, 5 ttyUSB10, 6 ttyACM0, 7 /dev/ttyUSB7"}};
-    for (const auto& [what, variable, added, expected] : rows) {
-        SCOPED_TRACE(what);
+    const std::tuple<const char*, std::vector<std::pair<int, std::string>>, const char*> rows[] = {
+        // Series by series, in kernel index order.
+        {"", {}, "1 ttyS0, 2 ttyUSB0, 3 ttyUSB2, 4 ttyUSB10, 5 ttyACM0"},
+        // Named ports keep their numbers; a machine port named moves.
+        {"COM2=/dev/pts/7;com5=/tmp/modem",
+         {{9, "ttyACM0"}},
+         "1 ttyS0, 2 /dev/pts/7, 3 ttyUSB0, 4 ttyUSB2, 5 /tmp/modem, 6 ttyUSB10, 9 ttyACM0"},
+        // The environment outranks added ports; bad entries are left out.
+        {"junk;COM0=/a;COMx=/b;COM4=;=/c;;COM-1=/d;COM1:=/e;LPT1=/f;COM99999999999=/g;"
+         "COM3=/dev/pts/3",
+         {{3, "/dev/ttyUSB7"}, {0, "/dev/ttyUSB7"}, {6, ""}, {7, "/dev/ttyUSB7"}},
+         "1 ttyS0, 2 ttyUSB0, 3 /dev/pts/3, 4 ttyUSB2, 5 ttyUSB10, 6 ttyACM0, 7 /dev/ttyUSB7"}};
+    for (const auto& [variable, added, expected] : rows) {
+        SCOPED_TRACE(testing::Message() << "ports named: " << variable);
         TempFolder folder;
         FakeSerialDevices machine(folder.path());
         // Ports of each series, and look-alikes that are not serial ports at all.
         for (const char* name : {"ttyUSB10", "ttyUSB0", "ttyUSB2", "ttyACM0", "tty0", "ttySAC0"})
             machine.Add(name);
-        machine.Add("ttyS0", "4");
-        machine.Add("ttyS1", "0"); // reserved, no UART behind it
-        machine.Add("ttyS2", "4");
-        fs::remove(machine.Device("ttyS2")); // no device node
+        // ttyS1 is reserved, with no UART behind it; ttyS2 has no device node.
+        machine.Add("ttyS0", "4"), machine.Add("ttyS1", "0"), machine.Add("ttyS2", "4");
+        fs::remove(machine.Device("ttyS2"));
         ScopedEnvironment named(SerialPortMap::kEnvironmentVariable, variable);
         SerialPortMap map(machine.Roots());
         for (const auto& [number, device] : added)
