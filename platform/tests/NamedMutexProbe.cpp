@@ -3,6 +3,7 @@
 #include "SingleInstance.h"
 
 #include <iostream>
+#include <limits>
 
 int main(int argc, char** argv)
 {
@@ -10,8 +11,6 @@ int main(int argc, char** argv)
         return 2;
     platform::NamedMutex mutex(argv[1]);
     std::cout << (mutex.AlreadyExisted() ? "exists" : "owner") << std::endl;
-    std::string ignored;
-    while (std::getline(std::cin, ignored)) {
-    }
+    std::cin.ignore(std::numeric_limits<std::streamsize>::max());
     return 0;
 }

@@ -11,39 +11,32 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-using testsupport::ChildProcess;
-using testsupport::FakeCommands;
-using testsupport::ScopedEnvironment;
-using testsupport::TempFolder;
+using namespace platform;
+using namespace testsupport;
 namespace fs = std::filesystem;
 
 TEST(HelpTest, CompiledHelpOpensOnlyWhenTheDesktopHasAProgramForIt)
 {
-    const struct
-    {
-        const char* what;
-        bool compiledHelpFile;
-        const char* xdgMimeAnswer; // null: no xdg-mime at all
-        bool compiledHelpOpens;
-    } rows[] = {
+    // Each row: whether the compiled help is there, what xdg-mime answers (null: no xdg-mime),
+    // whether the compiled help opens.
+    const std::tuple<const char*, bool, const char*, bool> rows[] = {
         {"a program for it", true, "echo xchm.desktop", true},
         {"no program", true, "echo", false},
         {"xdg-mime fails", true, "echo xchm.desktop; exit 4", false},
         {"no xdg-mime", true, nullptr, false},
         {"no compiled help beside the program", false, "echo xchm.desktop", false},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
+    for (const auto& [what, compiledHelpFile, xdgMimeAnswer, compiledHelpOpens] : rows) {
+        SCOPED_TRACE(what);
         TempFolder program;
         const fs::path chm = program / "telmo.CHM";
-        if (row.compiledHelpFile)
-            testsupport::WriteFile(chm, "ITSF");
+        if (compiledHelpFile)
+            WriteFile(chm, "ITSF");
         FakeCommands commands;
-        if (row.xdgMimeAnswer)
-            commands.Add("xdg-mime", row.xdgMimeAnswer);
-        EXPECT_EQ(platform::HelpToOpen(chm),
-                  row.compiledHelpOpens ? chm : program / "help" / "index.html");
-        if (row.xdgMimeAnswer && row.compiledHelpFile) {
+        if (xdgMimeAnswer)
+            commands.Add("xdg-mime", xdgMimeAnswer);
+        EXPECT_EQ(HelpToOpen(chm), compiledHelpOpens ? chm : program / "help" / "index.html");
+        if (xdgMimeAnswer && compiledHelpFile) {
             EXPECT_EQ(commands.WaitForArguments("xdg-mime"),
                       "query\ndefault\napplication/vnd.ms-htmlhelp\n");
         }
@@ -54,9 +47,9 @@ TEST(HelpTest, OpenHelpHandsThePagesBesideThisProgramToTheDesktop)
 {
     FakeCommands commands;
     commands.Add("xdg-open");
-    const fs::path program = platform::ExecutablePath();
-    EXPECT_EQ(platform::HelpFilePath(), fs::path(program).replace_extension(".CHM"));
-    ASSERT_TRUE(platform::OpenHelp());
+    const fs::path program = ExecutablePath();
+    EXPECT_EQ(HelpFilePath(), fs::path(program).replace_extension(".CHM"));
+    ASSERT_TRUE(OpenHelp());
     EXPECT_EQ(commands.WaitForArguments("xdg-open"),
               (program.parent_path() / "help" / "index.html").string() + "\n");
 }
@@ -65,71 +58,38 @@ TEST(ProcessTest, ProgramsStartWithTheirArgumentsVerbatimWithoutAShell)
 {
     FakeCommands commands;
     commands.Add("recorder");
-    EXPECT_EQ(platform::FindOnPath("recorder"), commands.Folder() / "recorder");
-    EXPECT_FALSE(platform::FindOnPath("telmo-no-such-program").has_value());
-    EXPECT_FALSE(platform::FindOnPath("").has_value());
+    EXPECT_EQ(FindOnPath("recorder"), commands.Folder() / "recorder");
+    EXPECT_FALSE(FindOnPath("telmo-no-such-program").has_value());
+    EXPECT_FALSE(FindOnPath("").has_value());
 
     // A shell would expand $HOME and split at the blank and the semicolon.
-    ASSERT_TRUE(platform::SpawnDetached(commands.Folder() / "recorder", {"$HOME", "a b;c"}));
+    ASSERT_TRUE(SpawnDetached(commands.Folder() / "recorder", {"$HOME", "a b;c"}));
     EXPECT_EQ(commands.WaitForArguments("recorder"), "$HOME\na b;c\n");
 
-    EXPECT_EQ(platform::CaptureOutput("/bin/sh", {"-c", "printf 'a b\\n$HOME'; echo err >&2"}),
-              "a b\n$HOME");
-    EXPECT_EQ(platform::CaptureOutput("/bin/sh", {"-c", "echo partial; exit 3"}), std::nullopt);
-    EXPECT_EQ(platform::CaptureOutput("/nonexistent/xdg-mime", {}), std::nullopt);
+    EXPECT_EQ(CaptureOutput("/bin/sh", {"-c", "printf 'a b\\n$HOME'; echo err >&2"}), "a b\n$HOME");
+    EXPECT_EQ(CaptureOutput("/bin/sh", {"-c", "echo partial; exit 3"}), std::nullopt);
+    EXPECT_EQ(CaptureOutput("/nonexistent/xdg-mime", {}), std::nullopt);
 }
 
-TEST(ShellTest, ExeNamesStartTheProgramOfThatNameInTheWorkingFolder)
+TEST(SingleInstanceTest, OnlyTheFirstProcessOwnsTheMutexWhileItRuns)
 {
-    EXPECT_EQ(platform::ExecutableForName("telmo import.exe", "/opt/telmo"),
-              fs::path("/opt/telmo/telmo-import"));
-    EXPECT_TRUE(platform::ExecutableForName("manual.CHM", "/opt/telmo").empty());
-    EXPECT_TRUE(platform::ExecutableForName(".exe", "/opt/telmo").empty());
-
-    TempFolder folder;
-    EXPECT_FALSE(platform::ShellOpen("telmo import.exe", folder.path()));
-    // The working folder deleted while the program runs: nothing to start, and no exception.
-    const fs::path previous = fs::current_path();
-    fs::create_directory(folder / "vanished");
-    fs::current_path(folder / "vanished");
-    fs::remove(folder / "vanished");
-    bool started = true;
-    EXPECT_NO_THROW(started = platform::ShellOpen("telmo import.exe"));
-    fs::current_path(previous);
-    EXPECT_FALSE(started);
-}
-
-namespace {
-
-// A process that holds (or fails to get) the named mutex until its input ends.
-ChildProcess StartProbe(const std::string& mutexName)
-{
-    testsupport::ChildOptions options;
-    options.pipeStdin = options.pipeStdout = true;
-    return ChildProcess(NAMED_MUTEX_PROBE, {mutexName}, options);
-}
-
-class SingleInstanceTest : public testing::Test
-{
-protected:
-    SingleInstanceTest() { fs::permissions(m_runtime.path(), fs::perms::owner_all); }
-
-    TempFolder m_runtime;
-    ScopedEnvironment m_runtimeVariable{"XDG_RUNTIME_DIR", m_runtime.path().string()};
-};
-
-} // namespace
-
-TEST_F(SingleInstanceTest, OnlyTheFirstProcessOwnsTheMutexWhileItRuns)
-{
+    TempFolder runtime;
+    fs::permissions(runtime.path(), fs::perms::owner_all);
+    ScopedEnvironment runtimeVariable("XDG_RUNTIME_DIR", runtime.path().string());
+    // A process that holds (or fails to get) the named mutex until its input ends.
+    auto StartProbe = [](const char* mutexName) {
+        ChildOptions options;
+        options.pipeStdin = options.pipeStdout = true;
+        return ChildProcess(NAMED_MUTEX_PROBE, {mutexName}, options);
+    };
     ChildProcess first = StartProbe("TelmoMutex");
     ASSERT_EQ(first.ReadLine(), "owner");
     EXPECT_EQ(StartProbe("TelmoMutex").ReadLine(), "exists");
-    EXPECT_FALSE(platform::NamedMutex("OtherMutex").AlreadyExisted());
+    EXPECT_FALSE(NamedMutex("OtherMutex").AlreadyExisted());
     // The kernel releases the mutex with the process that held it.
     first.Signal(SIGKILL);
     ASSERT_TRUE(first.WaitForExit());
-    auto owner = std::make_unique<platform::NamedMutex>("TelmoMutex");
+    auto owner = std::make_unique<NamedMutex>("TelmoMutex");
     ASSERT_FALSE(owner->AlreadyExisted());
 
     // A program the owner starts (the import wizard) may outlive it; the mutex must not.
@@ -142,51 +102,41 @@ TEST_F(SingleInstanceTest, OnlyTheFirstProcessOwnsTheMutexWhileItRuns)
 TEST(RuntimeDirectoryTest, OnlyAFolderPrivateToTheUserHoldsTheLocks)
 {
     auto folderWith = [](fs::perms mode) {
-        return [mode](const fs::path& at) {
-            fs::create_directory(at);
-            fs::permissions(at, mode);
-        };
+        return [mode](const fs::path& at) { fs::create_directory(at), fs::permissions(at, mode); };
     };
-    const struct
-    {
-        const char* what;
-        // What another user (or an accident) left at the folder's place beforehand.
-        std::function<void(const fs::path&)> arrange;
-        bool used;
-    } rows[] = {
+    // What another user (or an accident) left at the folder's place beforehand.
+    const std::tuple<const char*, std::function<void(const fs::path&)>, bool> rows[] = {
         {"missing: made private", [](const fs::path&) {}, true},
         {"private already", folderWith(fs::perms::owner_all), true},
         {"open to everyone", folderWith(fs::perms::all), false},
-        {"readable by the group",
-         folderWith(fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec), false},
         {"a link to a private folder",
          [&](const fs::path& at) {
              folderWith(fs::perms::owner_all)(fs::path(at).concat("-target"));
              fs::create_directory_symlink(fs::path(at).concat("-target"), at);
          },
          false},
-        {"a file", [](const fs::path& at) { testsupport::WriteFile(at, ""); }, false},
+        {"a file", [](const fs::path& at) { WriteFile(at, ""); }, false},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
+    for (const auto& [what, arrange, used] : rows) {
+        SCOPED_TRACE(what);
         TempFolder temporary;
         TempFolder cache;
         const fs::path shared = temporary / ("telmo-" + std::to_string(getuid()));
-        row.arrange(shared);
+        arrange(shared);
         ScopedEnvironment noRuntime("XDG_RUNTIME_DIR", std::nullopt);
         ScopedEnvironment tmp("TMPDIR", temporary.path().string());
         ScopedEnvironment cacheHome("XDG_CACHE_HOME", cache.path().string());
-        const std::optional<fs::path> folder = platform::RuntimeDirectory();
+        const std::optional<fs::path> folder = RuntimeDirectory();
         ASSERT_TRUE(folder.has_value());
-        EXPECT_EQ(*folder, row.used ? shared : cache / "telmo");
-        EXPECT_TRUE(platform::IsPrivateFolder(*folder));
+        EXPECT_EQ(*folder, used ? shared : cache / "telmo");
+        EXPECT_TRUE(IsPrivateFolder(*folder));
     }
 
     // A runtime folder that others can reach is passed over too.
     TempFolder runtime;
     fs::permissions(runtime.path(), fs::perms::all);
     ScopedEnvironment sharedRuntime("XDG_RUNTIME_DIR", runtime.path().string());
-    EXPECT_NE(platform::RuntimeDirectory(), runtime.path());
+    EXPECT_NE(RuntimeDirectory(), runtime.path());
     fs::permissions(runtime.path(), fs::perms::owner_all);
-    EXPECT_EQ(platform::RuntimeDirectory(), runtime.path());
+    EXPECT_EQ(RuntimeDirectory(), runtime.path());
 }

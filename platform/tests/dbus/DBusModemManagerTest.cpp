@@ -7,9 +7,8 @@
 #include <QDBusConnectionInterface>
 #include <gtest/gtest.h>
 
-using platform::DBusModemManager;
-using testsupport::ChildProcess;
-using testsupport::WaitUntil;
+using namespace platform;
+using namespace testsupport;
 using Hold = platform::ModemManager::Hold;
 
 namespace {
