@@ -6,6 +6,7 @@
 #include "support/FakeCommands.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TempFolder.h"
+#include "support/VanishedWorkingFolder.h"
 
 #include <functional>
 #include <gtest/gtest.h>
@@ -69,6 +70,13 @@ TEST(ProcessTest, ProgramsStartWithTheirArgumentsVerbatimWithoutAShell)
     EXPECT_EQ(CaptureOutput("/bin/sh", {"-c", "printf 'a b\\n$HOME'; echo err >&2"}), "a b\n$HOME");
     EXPECT_EQ(CaptureOutput("/bin/sh", {"-c", "echo partial; exit 3"}), std::nullopt);
     EXPECT_EQ(CaptureOutput("/nonexistent/xdg-mime", {}), std::nullopt);
+}
+
+TEST(ShellTest, AMissingProgramOrADeletedWorkingFolderStartsNothing)
+{
+    EXPECT_FALSE(ShellOpen("telmo import.exe", TempFolder().path()));
+    VanishedWorkingFolder vanished;
+    EXPECT_FALSE(ShellOpen("telmo import.exe"));
 }
 
 TEST(SingleInstanceTest, OnlyTheFirstProcessOwnsTheMutexWhileItRuns)

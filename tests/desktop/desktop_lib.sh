@@ -18,7 +18,7 @@ tray_host=${tray_host:-trayer}
 desktop_package_of() {
     case $1 in
     Xvfb) echo xvfb ;;
-    xwininfo | xprop) echo x11-utils ;;
+    xwininfo | xprop | xdpyinfo) echo x11-utils ;;
     import | convert) echo imagemagick ;;
     status-notifier-watcher) echo haskell-status-notifier-item-utils ;;
     gtk-sni-tray-standalone) echo haskell-gtk-sni-tray-utils ;;
@@ -92,6 +92,12 @@ desktop_start() {
     fi
     DISPLAY=":$(cat "$work/display")"
     export DISPLAY
+    # Now and then a client started at once is refused the new display; start none before one
+    # has been answered.
+    if ! wait_until 60 display_answers; then
+        echo "FAILED: the display $DISPLAY answered no client within 60 s"
+        exit 1
+    fi
     export QT_QPA_PLATFORM=xcb
     unset WAYLAND_DISPLAY XDG_SESSION_TYPE TELMO_QT_PLATFORM
     echo "display: $DISPLAY, notification area: $tray_host"
@@ -109,6 +115,8 @@ desktop_start() {
         echo "window manager: none (twm is not installed)"
     fi
 }
+
+display_answers() { xdpyinfo >/dev/null 2>&1; }
 
 # desktop_finish: the summary and the exit code of the test.
 desktop_finish() {
@@ -274,6 +282,13 @@ icon_shown() {
     fi
 }
 icon_gone() { ! icon_shown; }
+# Once telmo has ended, its item is off the watcher's list: a StatusNotifierItem host then drops
+# the icon in its own time, which is the host's to keep.
+item_unregistered() {
+    local reply
+    reply=$(watcher_property RegisteredStatusNotifierItems) && ! grep -q 'string "' <<<"$reply"
+}
+icon_left() { if [ "$tray_host" = trayer ]; then icon_gone; else item_unregistered; fi; }
 click_icon() {
     if [ "$tray_host" = trayer ]; then
         xdotool mousemove --window "$(icon_window)" 11 11 click "$@"

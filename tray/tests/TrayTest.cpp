@@ -3,6 +3,7 @@
 #include "MessageBox.h"
 #include "ModalRun.h"
 #include "NumberDlg.h"
+#include "PhoneBookApp.h"
 #include "ResourceIds.h"
 #include "SessionPlatform.h"
 #include "SystemTray.h"
@@ -10,6 +11,7 @@
 #include "support/FakeCommands.h"
 #include "support/TelmoIni.h"
 #include "support/TempFolder.h"
+#include "support/VanishedWorkingFolder.h"
 #include "support/WaitUntil.h"
 
 #include <QLineEdit>
@@ -469,6 +471,12 @@ TEST_F(MainDlgTest, ImportStartsTheWizardFromTheWorkingDirectoryAndFailuresAreSi
     EXPECT_TRUE(
         testsupport::WaitUntil([&] { return std::filesystem::exists(m_folder / "imported"); }));
     EXPECT_TRUE(answers.shown().empty());
+}
+
+TEST(PhoneBookAppTest, AWorkingFolderDeletedBeforeTheStartStillNamesThePhoneBook)
+{
+    testsupport::VanishedWorkingFolder vanished;
+    EXPECT_EQ(CPhoneBookApp::ProfilePath(), "telmo.ini");
 }
 
 TEST(SingleInstanceAppTest, ASecondStartEndsAtOnceAndLeavesTheFirstRunning)
