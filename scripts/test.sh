@@ -8,17 +8,23 @@ telmo_install_missing_packages
 werror=OFF
 [ -n "${CI:-}" ] && werror=ON
 
-ctest_args=(--output-on-failure -j2)
+# telmo_ctest <build folder>: every test once; the desktop tests, which drive real X servers,
+# panels and compositors, may take a second and third attempt (a fault fails all three): their
+# menus now and then lose the keys sent just as they open, which is not yet waited for.
+telmo_ctest() {
+    (cd "$1" && ctest --output-on-failure -j2 -E '^desktop_e2e_' &&
+        ctest --output-on-failure -R '^desktop_e2e_' --repeat until-pass:3)
+}
 
 # The benchmarks are programs no test runs; they are built where they are run (README).
 telmo_build "$TELMO_ROOT/build" -DTELMO_WERROR=$werror -DTELMO_BENCHMARKS=OFF
-(cd "$TELMO_ROOT/build" && ctest "${ctest_args[@]}")
+telmo_ctest "$TELMO_ROOT/build"
 
 # Unoptimised with line tables only: half the compile time of an optimised build, and the
 # sanitizers' reports still name file and line.
 telmo_build "$TELMO_ROOT/build-sanitize" -DTELMO_WERROR=$werror -DTELMO_SANITIZE=ON -DTELMO_BENCHMARKS=OFF \
     -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1
-(cd "$TELMO_ROOT/build-sanitize" && ASAN_OPTIONS=detect_leaks=0 ctest "${ctest_args[@]}")
+ASAN_OPTIONS=detect_leaks=0 telmo_ctest "$TELMO_ROOT/build-sanitize"
 
 # Each parser of outside data under libFuzzer for a short while, where clang is there to build it.
 if command -v clang++ >/dev/null; then
