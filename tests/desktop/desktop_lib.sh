@@ -332,7 +332,10 @@ menu_height() { menu_geometries | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p
 process_ended() { [ -n "$1" ] && ! kill -0 "$1" 2>/dev/null; }
 
 # True while another client (an open menu) holds the keyboard: a menu is mapped a moment before
-# it grabs the keyboard, and keys sent in between are lost, or worse, only the first ones.
+# it grabs the keyboard, and keys sent in between are lost, or worse, only the first ones. The
+# question is asked for a window that is not mapped: the server answers AlreadyGrabbed before it
+# looks at the window, and never grants the grab, so asking cannot take the keyboard from a menu
+# that is about to grab it.
 keyboard_grabbed() {
     python3 -c '
 import ctypes, sys
@@ -340,15 +343,19 @@ x = ctypes.CDLL("libX11.so.6")
 x.XOpenDisplay.restype = ctypes.c_void_p
 x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
 x.XDefaultRootWindow.restype = ctypes.c_ulong
+x.XCreateSimpleWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 2 + \
+    [ctypes.c_uint] * 3 + [ctypes.c_ulong] * 2
+x.XCreateSimpleWindow.restype = ctypes.c_ulong
 x.XGrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.c_int] * 3 + [ctypes.c_ulong]
 x.XUngrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
 x.XCloseDisplay.argtypes = [ctypes.c_void_p]
 display = x.XOpenDisplay(None)
 if not display:
     sys.exit(1)
-ALREADY_GRABBED = 1
-result = x.XGrabKeyboard(display, x.XDefaultRootWindow(display), 0, 1, 1, 0)
-if result != ALREADY_GRABBED:
+ALREADY_GRABBED, GRAB_SUCCESS = 1, 0
+unmapped = x.XCreateSimpleWindow(display, x.XDefaultRootWindow(display), 0, 0, 1, 1, 0, 0, 0)
+result = x.XGrabKeyboard(display, unmapped, 0, 1, 1, 0)
+if result == GRAB_SUCCESS:
     x.XUngrabKeyboard(display, 0)
 x.XCloseDisplay(display)
 sys.exit(0 if result == ALREADY_GRABBED else 1)'
