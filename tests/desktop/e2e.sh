@@ -23,9 +23,9 @@ tray_host=$variant
 # shellcheck source=desktop_lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/desktop_lib.sh"
 case $variant in
-trayer) desktop_require Xvfb xdpyinfo xdotool xwininfo xprop import convert python3 xclip ;;
+trayer) desktop_require Xvfb xdotool xwininfo xprop import convert python3 xclip ;;
 wayland) desktop_require weston weston-screenshooter Xwayland xdotool xwininfo xprop ;;
-*) desktop_require Xvfb xdpyinfo xdotool xwininfo xprop import convert python3 ;;
+*) desktop_require Xvfb xdotool xwininfo xprop import convert python3 ;;
 esac
 # shellcheck disable=SC2046 # one word a tool
 desktop_require dbus-run-session $(desktop_tray_tools)
@@ -114,7 +114,7 @@ telmo_started() {
 exit_telmo() {
     command_menu Down Down Down Down Down Down Down Return
     check "Exit ended telmo" wait_until 30 process_ended "$telmo_pid"
-    check "the icon left with it" wait_until 30 icon_left
+    check "the icon left with it" wait_until 30 icon_gone
 }
 # A double click never opens two menus: they would lie on top of each other (the pointer resting
 # on the menu may open an entry's submenu beside it). Where the area reports clicks over D-Bus
