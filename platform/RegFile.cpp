@@ -1,11 +1,13 @@
 #include "RegFile.h"
 
 #include "TextCase.h"
+#include "TextEncoding.h"
 
 #include <algorithm>
 #include <array>
 #include <fstream>
 #include <optional>
+#include <utility>
 
 namespace platform {
 
@@ -43,25 +45,6 @@ std::optional<std::uint32_t> ParseHex(std::string_view digits, std::size_t maxDi
         value = value << 4 | *digit;
     }
     return value;
-}
-
-void AppendUtf8(std::string& out, std::uint32_t codePoint)
-{
-    if (codePoint < 0x80) {
-        out.push_back(static_cast<char>(codePoint));
-    } else if (codePoint < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | codePoint >> 6));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    } else if (codePoint < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | codePoint >> 12));
-        out.push_back(static_cast<char>(0x80 | (codePoint >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | codePoint >> 18));
-        out.push_back(static_cast<char>(0x80 | (codePoint >> 12 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (codePoint >> 6 & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (codePoint & 0x3F)));
-    }
 }
 
 // The lines of a text one at a time, each ended by CR LF, LF or a lone CR, so that no more than
@@ -138,7 +121,8 @@ std::optional<QuotedText> ParseQuoted(std::string_view input)
 std::string_view DecodeRegFileText(std::string_view bytes, std::string& storage)
 {
     if (bytes.starts_with("\xFF\xFE")) {
-        storage = Utf16LeToUtf8(bytes.substr(2));
+        storage.clear();
+        AppendUtf16AsUtf8(bytes.substr(2), false, storage);
         return storage;
     }
     if (bytes.starts_with("\xEF\xBB\xBF"))
@@ -382,36 +366,15 @@ std::optional<RegistryValue> RegFileParser::ParseHexData(std::string_view typeAn
     // A version 5 file holds the text types in UTF-16LE; the 8-bit calls hand them out as 8-bit.
     bool textType =
         value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ;
-    if (m_unicodeFile && textType)
-        value.data = Utf16LeToUtf8(value.data);
+    if (m_unicodeFile && textType) {
+        std::string text;
+        AppendUtf16AsUtf8(value.data, false, text);
+        value.data = std::move(text);
+    }
     return value;
 }
 
 } // namespace
-
-std::string Utf16LeToUtf8(std::string_view bytes)
-{
-    std::string out;
-    out.reserve(bytes.size());
-    auto unitAt = [&](std::size_t i) {
-        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) |
-               static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
-    };
-    constexpr std::uint32_t kReplacement = 0xFFFD;
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        std::uint32_t unit = unitAt(i);
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
-            std::uint32_t low = unitAt(i + 2);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-                i += 2;
-                continue;
-            }
-        }
-        AppendUtf8(out, unit >= 0xD800 && unit <= 0xDFFF ? kReplacement : unit);
-    }
-    return out;
-}
 
 std::vector<RegFileProblem> ApplyRegFile(std::string_view bytes, RegistryKeyNode& localMachine)
 {

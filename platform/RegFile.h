@@ -25,10 +25,6 @@ constexpr std::size_t kMaxRegFileEntries = 250'000;
 // Skipped lines listed one by one; a last problem of line 0 counts the others.
 constexpr std::size_t kMaxListedRegFileProblems = 100;
 
-// UTF-16LE code units as 8-bit text (UTF-8). A lone surrogate becomes U+FFFD and an odd last
-// byte is dropped.
-std::string Utf16LeToUtf8(std::string_view bytes);
-
 // Applies a registry editor file ("REGEDIT4" or "Windows Registry Editor Version 5.00") to the
 // tree of HKEY_LOCAL_MACHINE: key lines, "[-...]" removals, "name"= and @= values as text,
 // dword:, hex: and hex(N): (with "\" continuation lines of hex bytes) and "-" removals; keys of
