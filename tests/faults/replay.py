@@ -79,7 +79,7 @@ def failed_tests(build, regex):
     return failed
 
 
-def replay(fault, build):
+def replay(fault, build, built_targets):
     source = ROOT / fault["file"]
     original = source.read_bytes()
     text = original.decode("utf-8")
@@ -90,6 +90,7 @@ def replay(fault, build):
     try:
         # Only what the tests need: a fault costs one compile and a link or two.
         targets = programs_of(build, fault["tests"])
+        built_targets.update(targets or ["all"])
         chosen = ["--target"] + targets if targets else []
         built = run(["cmake", "--build", str(build), "-j2"] + chosen)
         if built.returncode != 0:
@@ -112,17 +113,20 @@ def main():
 
     faults = [f for f in load_faults(options.list) if not options.names or f["name"] in options.names]
     missed = []
+    built_targets = set()
     for number, fault in enumerate(faults, 1):
         print(f"[{number}/{len(faults)}] {fault['name']} ({fault['file']})", flush=True)
-        outcome = replay(fault, build)
+        outcome = replay(fault, build, built_targets)
         if isinstance(outcome, list) and outcome:
             for test in outcome:
                 print(f"    caught by {test}")
         else:
             missed.append(fault["name"])
             print(f"    NOT CAUGHT: {outcome or 'every test passed'}")
-    # Put the build back in step with the untouched code.
-    run(["cmake", "--build", str(build), "-j2"])
+    # Put what was built with a fault back in step with the untouched code.
+    if built_targets:
+        chosen = [] if "all" in built_targets else ["--target"] + sorted(built_targets)
+        run(["cmake", "--build", str(build), "-j2"] + chosen)
     print(f"{len(faults) - len(missed)} of {len(faults)} faults caught")
     if missed:
         print("not caught: " + ", ".join(missed))
