@@ -1,6 +1,6 @@
 # shellcheck shell=bash
-# Shared by the steps of the desktop test: a private desktop (Xvfb as the screen, twm as the
-# window manager when it is installed, a notification area), the look-ups a person does with
+# Shared by the steps of the desktop test: a private desktop (Xvfb as the screen, a notification
+# area, no window manager: Qt gives its windows the focus itself), the look-ups a person does with
 # their eyes (is the icon there, which windows and menus are open), screenshots and the tally of
 # passed and failed steps. Sourced, never run.
 #
@@ -83,7 +83,9 @@ desktop_tray_tools() {
 desktop_start() {
     desktop_scratch "$1"
     exec 3>"$work/display"
-    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+    # -noreset: by default the server resets when its last client leaves, and a client that
+    # connects meanwhile (a probe ends just as a program starts) is refused.
+    Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     pids+=($!)
     exec 3>&-
     if ! wait_until 60 test -s "$work/display"; then
@@ -99,14 +101,6 @@ desktop_start() {
         xfce_panel_config
         # The panel's settings service starts through the bus, with the bus's environment.
         dbus-update-activation-environment XDG_CONFIG_HOME XDG_CACHE_HOME DISPLAY
-    fi
-
-    if command -v twm >/dev/null; then
-        printf 'RandomPlacement\nNoGrabServer\nDecorateTransients\n' >"$work/twmrc"
-        twm -f "$work/twmrc" >/dev/null 2>&1 &
-        pids+=($!)
-    else
-        echo "window manager: none (twm is not installed)"
     fi
 }
 

@@ -232,7 +232,7 @@ trayer_path() {
     wizard=$(window_named '^Wizard$')
     wizard_pid=$(xdotool getwindowpid "$wizard" 2>/dev/null)
     check "the wizard names its process" test -n "$wizard_pid" && pids+=("$wizard_pid")
-    # A person moves the pointer onto the wizard and types there; twm's focus follows the pointer.
+    # A person moves the pointer onto the wizard to type there.
     xdotool mousemove --window "$wizard" 20 20
     check "the wizard has the keyboard focus" wait_until 30 window_focused '^Wizard$'
     shot 09-wizard-import-from
