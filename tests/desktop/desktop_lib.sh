@@ -277,10 +277,10 @@ click_icon() {
     fi
 }
 
-visible_window() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
-window_gone() { ! visible_window "$1"; }
 # The first visible window whose title matches, if any.
 window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1 | grep .; }
+visible_window() { window_named "$1" >/dev/null; }
+window_gone() { ! visible_window "$1"; }
 # True when the window whose title matches has the keyboard focus, so typed keys reach it.
 window_focused() {
     local window
