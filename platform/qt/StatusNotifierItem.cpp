@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusPendingCallWatcher>
 #include <QImage>
+#include <QTimer>
 #include <QtEndian>
 #include <unistd.h>
 
@@ -16,6 +18,10 @@ namespace {
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kMenuPath = QStringLiteral("/MenuBar");
 const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+
+// How often, and how far apart, a refused registration is tried again.
+constexpr int kRegistrationTries = 20;
+constexpr int kRegistrationRetryMs = 250;
 
 // Hosts pick the size that suits their panel.
 constexpr int kPixmapSizes[] = {16, 22, 32, 48, 64};
@@ -94,9 +100,23 @@ void StatusNotifierItem::Show(const NotifyIconData& icon, StatusNotifierPlan pla
 
 void StatusNotifierItem::RegisterWithWatcher()
 {
+    m_registrationsLeft = kRegistrationTries;
+    TryToRegister();
+}
+
+void StatusNotifierItem::TryToRegister()
+{
     QDBusMessage registration = QDBusMessage::createMethodCall(
         kWatcherService, "/StatusNotifierWatcher", kWatcherService, "RegisterStatusNotifierItem");
-    m_connection.send(registration << m_service);
+    auto* pending =
+        new QDBusPendingCallWatcher(m_connection.asyncCall(registration << m_service), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending] {
+        pending->deleteLater();
+        // A watcher takes its bus name a moment before it serves its object, and refuses what
+        // comes in between.
+        if (pending->isError() && --m_registrationsLeft > 0)
+            QTimer::singleShot(kRegistrationRetryMs, this, &StatusNotifierItem::TryToRegister);
+    });
 }
 
 QString StatusNotifierItem::Id() const

@@ -86,6 +86,7 @@ public slots:
 private:
     // A click the plan leaves to the program, else refused: hosts then draw the menu themselves.
     void Click(unsigned mouseMessage, int x, int y);
+    void TryToRegister();
 
     QString m_service;
     QDBusConnection m_connection;
@@ -94,6 +95,7 @@ private:
     StatusNotifierPlan m_plan;
     ClickHandler m_onClick;
     DBusMenuExporter* m_menu; // a child
+    int m_registrationsLeft = 0;
 };
 
 QDBusArgument& operator<<(QDBusArgument& argument, const SniIconPixmap& pixmap);
