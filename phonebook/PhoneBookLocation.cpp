@@ -27,8 +27,10 @@ fs::path TakeOver(const fs::path& earlier, const fs::path& book)
 {
     std::string bytes;
     bool exists = false;
-    if (platform::ReadWholeFile(earlier, bytes, exists) || !exists)
+    if (platform::ReadWholeFile(earlier, bytes, exists))
         return earlier;
+    if (!exists)
+        return book;
     const std::error_code error = platform::CreateFileAtomically(book, bytes);
     return !error || error == std::errc::file_exists ? book : earlier;
 }
