@@ -91,12 +91,20 @@ expect_same_content("${prefix}/share/icons/hicolor/scalable/apps/telmo.svg"
     "${folder}/help/images/128.svg")
 expect_launchers("${prefix}" "${folder}/telmo" "${folder}")
 
-# Installing again, as an update does, keeps the user's phone book.
+# Installing again, as an update does, keeps the user's phone book and replaces the launchers of
+# an installation made before they were named by the id.
 file(WRITE "${folder}/telmo.ini" "[General]\nCount=0\n")
+file(WRITE "${prefix}/share/applications/telmo.desktop" "")
+file(WRITE "${prefix}/share/telmo/autostart/telmo.desktop" "")
 install_into("${prefix}")
 file(READ "${folder}/telmo.ini" phone_book)
 if(NOT phone_book STREQUAL "[General]\nCount=0\n")
     message(FATAL_ERROR "A second install changed telmo.ini")
+endif()
+file(GLOB launchers "${prefix}/share/applications/*" "${prefix}/share/telmo/autostart/*")
+list(LENGTH launchers count)
+if(NOT count EQUAL 2)
+    message(FATAL_ERROR "A second install left the launchers [${launchers}]")
 endif()
 
 # A folder whose path holds a blank and a percent sign: Exec quotes the program and doubles the
