@@ -11,19 +11,8 @@ set -uo pipefail
 build=$(realpath "$1")
 work=$2
 expected_files=$3
-failures=0
-
-pass() { echo "ok: $1"; }
-fail() {
-    echo "FAILED: $1"
-    failures=$((failures + 1))
-}
-# check <description> <command...>
-check() {
-    local description=$1
-    shift
-    if "$@"; then pass "$description"; else fail "$description"; fi
-}
+# shellcheck source=../../tests/support/steps.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../tests/support/steps.sh"
 
 for tool in cpack dpkg-deb dpkg-shlibdeps lintian appstreamcli desktop-file-validate groff man; do
     if ! command -v "$tool" >/dev/null; then
