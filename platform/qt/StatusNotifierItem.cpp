@@ -20,7 +20,7 @@ const QString kMenuPath = QStringLiteral("/MenuBar");
 const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 
 // How often, and how far apart, a refused registration is tried again.
-constexpr int kRegistrationTries = 20;
+constexpr int kRegistrationTries = 40;
 constexpr int kRegistrationRetryMs = 250;
 
 // Hosts pick the size that suits their panel.
@@ -92,10 +92,11 @@ StatusNotifierItem::~StatusNotifierItem()
     QDBusConnection::disconnectFromBus(m_service);
 }
 
-void StatusNotifierItem::Show(const NotifyIconData& icon, StatusNotifierPlan plan)
+void StatusNotifierItem::Show(const NotifyIconData& icon, bool hostDrawsEveryMenu)
 {
-    m_plan = plan;
-    m_menu->SetMenu(MenuForHost(plan, icon.leftClickMenu.get(), icon.rightClickMenu.get()));
+    m_hostDrawsEveryMenu = hostDrawsEveryMenu;
+    m_menu->SetMenu(
+        MenuForHost(hostDrawsEveryMenu, icon.leftClickMenu.get(), icon.rightClickMenu.get()));
 }
 
 void StatusNotifierItem::RegisterWithWatcher()
@@ -146,8 +147,9 @@ void StatusNotifierItem::SecondaryActivate(int x, int y)
 
 void StatusNotifierItem::Click(unsigned mouseMessage, int x, int y)
 {
-    if (!m_plan.ownPopups) {
-        // GNOME's extension takes exactly this answer as "draw the menu at once on every click".
+    if (m_hostDrawsEveryMenu) {
+        // GNOME's extension takes exactly this answer as "draw the menu at once on every click";
+        // Plasma draws the menu on any refusal.
         sendErrorReply(QDBusError::UnknownMethod,
                        QStringLiteral("The host draws this item's menu itself"));
         return;
