@@ -1,10 +1,8 @@
 #include "PhoneBookDocument.h"
 
 #include "TextCase.h"
-#include "TextEncoding.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <climits>
 #include <optional>
@@ -30,12 +28,14 @@ std::optional<int> SectionNumberOf(std::string_view name)
     return n;
 }
 
-std::array<std::string PhoneEntry::*, 6> TextFields()
+// The entry's texts as they read back once written.
+PhoneEntry StoredTexts(const PhoneEntry& text)
 {
-    std::array<std::string PhoneEntry::*, 6> fields{&PhoneEntry::name};
-    for (std::size_t i = 0; i < PhoneKinds().size(); ++i)
-        fields[i + 1] = PhoneKinds()[i].number;
-    return fields;
+    PhoneEntry stored = text;
+    stored.name = platform::ProfileDocument::StoredValue(text.name);
+    for (const PhoneKind& kind : PhoneKinds())
+        stored.*kind.number = platform::ProfileDocument::StoredValue(text.*kind.number);
+    return stored;
 }
 
 } // namespace
@@ -208,11 +208,7 @@ void PhoneBookDocument::DeleteEntry(const std::string& section)
 
 std::string PhoneBookDocument::AddEntry(const PhoneEntry& text)
 {
-    return AddStoredEntry(StoredEntry(PhoneEntry{}, text));
-}
-
-std::string PhoneBookDocument::AddStoredEntry(const PhoneEntry& entry)
-{
+    const PhoneEntry entry = StoredTexts(text);
     const int position = InsertPos(entry.name);
     const std::string section = NextSectionName();
     IncrementCount();
@@ -222,11 +218,8 @@ std::string PhoneBookDocument::AddStoredEntry(const PhoneEntry& entry)
 
 bool PhoneBookDocument::HoldsEntry(const PhoneEntry& loaded) const
 {
-    // The same name in the other encoding is the same entry: another program may have converted
-    // the file to UTF-8 since.
     return IsLiveSection(loaded.section) &&
-           platform::AsUtf8(m_document.ReadString(loaded.section, "Name", "")) ==
-               platform::AsUtf8(loaded.name);
+           m_document.ReadString(loaded.section, "Name", "") == loaded.name;
 }
 
 std::optional<std::string> PhoneBookDocument::SaveEntry(const PhoneEntry& loaded,
@@ -235,69 +228,16 @@ std::optional<std::string> PhoneBookDocument::SaveEntry(const PhoneEntry& loaded
     if (!HoldsEntry(loaded)) {
         if (IsFull())
             return std::nullopt;
-        return AddStoredEntry(StoredEntry(loaded, typed));
+        return AddEntry(typed);
     }
-    const PhoneEntry stored = StoredEntry(loaded, typed);
     const std::string& section = loaded.section;
-    if (m_document.ReadString(section, "Name", "") != stored.name) {
+    if (loaded.name != platform::ProfileDocument::StoredValue(typed.name)) {
         // The old entry goes first, so that it neither holds a place nor counts as a neighbour.
         DeleteEntry(section);
-        return AddStoredEntry(stored);
+        return AddEntry(typed);
     }
-    WriteEntry(section, stored, ReadPos(section));
+    WriteEntry(section, typed, ReadPos(section));
     return section;
-}
-
-PhoneEntry PhoneBookDocument::StoredEntry(const PhoneEntry& loaded, const PhoneEntry& typed)
-{
-    const auto fields = TextFields();
-    std::array<bool, fields.size()> kept{};
-    std::array<std::string, fields.size()> text;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        kept[i] = typed.*fields[i] == platform::AsUtf8(loaded.*fields[i]);
-        text[i] = platform::ProfileDocument::StoredValue(typed.*fields[i]);
-    }
-    PhoneEntry stored;
-    stored.section = loaded.section;
-    if (!m_document.IsUtf8()) {
-        std::array<std::optional<std::string>, fields.size()> legacy;
-        bool fits = true;
-        for (std::size_t i = 0; i < fields.size() && fits; ++i) {
-            legacy[i] = kept[i] ? loaded.*fields[i] : platform::Utf8AsWindows1252(text[i]);
-            fits = legacy[i].has_value();
-        }
-        if (fits) {
-            for (std::size_t i = 0; i < fields.size(); ++i)
-                stored.*fields[i] = std::move(*legacy[i]);
-            return stored;
-        }
-        ConvertToUtf8();
-    }
-    // Bytes kept from a legacy file that has become UTF-8 since are stored as the text they show.
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        const bool keepBytes = kept[i] && platform::IsValidUtf8(loaded.*fields[i]);
-        stored.*fields[i] = keepBytes ? loaded.*fields[i] : std::move(text[i]);
-    }
-    return stored;
-}
-
-void PhoneBookDocument::ConvertToUtf8()
-{
-    m_document.ConvertToUtf8();
-    // Some letters sort differently in the two encodings (Windows-1252 puts \x8A before \xDC,
-    // UTF-8 puts U+00DC before U+0160), so the live entries take their positions anew in the new
-    // byte order of their names; the set of positions stays as it was.
-    std::vector<PhoneEntry> live = LiveEntries();
-    std::vector<int> positions;
-    for (const PhoneEntry& entry : live)
-        positions.push_back(entry.pos);
-    std::stable_sort(live.begin(), live.end(), [](const PhoneEntry& a, const PhoneEntry& b) {
-        return NameSortsBefore(a.name, b.name);
-    });
-    for (std::size_t i = 0; i < live.size(); ++i) {
-        if (live[i].pos != positions[i])
-            m_document.WriteInt(live[i].section, "Pos", positions[i]);
-    }
 }
 
 void PhoneBookDocument::DiscardAll()
@@ -310,9 +250,8 @@ std::vector<PhoneEntry> PhoneBookDocument::LiveEntries() const
 {
     std::vector<PhoneEntry> entries;
     for (const std::string& section : EntrySections()) {
-        PhoneEntry entry = ReadEntry(section);
-        if (entry.deleted == 0)
-            entries.push_back(std::move(entry));
+        if (!IsDeleted(section))
+            entries.push_back(ReadEntry(section));
     }
     std::stable_sort(entries.begin(), entries.end(),
                      [](const PhoneEntry& a, const PhoneEntry& b) { return a.pos < b.pos; });

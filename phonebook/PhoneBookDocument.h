@@ -32,11 +32,10 @@ public:
     void WriteEntry(const std::string& section, const PhoneEntry& entry, int position);
     int LiveCount() const;
     bool IsFull() const;
-    // The position for a name as it is stored (see StoredEntry).
     int InsertPos(const std::string& name);
     void DeleteEntry(const std::string& section);
 
-    // Adds an entry of new text at its sorted place in a new section; returns the section.
+    // Adds an entry at its sorted place in a new section; returns the section.
     std::string AddEntry(const PhoneEntry& text);
 
     // Whether the section of an entry as it was read still holds it: live, under the same name.
@@ -44,19 +43,12 @@ public:
     bool HoldsEntry(const PhoneEntry& loaded) const;
 
     // Saves what the editor holds: `loaded` is the entry as the editor was filled from the file
-    // (its section empty for a new entry), `typed` the UTF-8 text of its fields now. While its
-    // section still holds it, a changed name moves the entry to a new section at its new place
-    // and the same name is rewritten in place. Otherwise (a new entry, or one gone since it was
-    // opened) the typed entry is added, unless the book is full: then nothing is written and
-    // there is no section. Returns the section.
+    // (its section empty for a new entry), `typed` the text of its fields now. While its section
+    // still holds it, a changed name moves the entry to a new section at its new place and the
+    // same name is rewritten in place. Otherwise (a new entry, or one gone since it was opened)
+    // the typed entry is added, unless the book is full: then nothing is written and there is no
+    // section. Returns the section.
     std::optional<std::string> SaveEntry(const PhoneEntry& loaded, const PhoneEntry& typed);
-
-    // The entry's fields as they will be stored. A field whose text is still what `loaded` shows
-    // keeps its bytes. New text has its line breaks turned into blanks, as every stored value
-    // has, and takes the file's encoding: a file in the legacy Windows-1252 code page stays in it
-    // while every character fits; otherwise the whole file becomes UTF-8 first. A file thus holds
-    // one encoding, and the byte order of its names is the same for both programs.
-    PhoneEntry StoredEntry(const PhoneEntry& loaded, const PhoneEntry& typed);
 
     // Forgets every entry, leaving an empty phone book whose positions start again at 0.
     void DiscardAll();
@@ -66,8 +58,6 @@ public:
 
 private:
     std::vector<int> SectionNumbers() const;
-    std::string AddStoredEntry(const PhoneEntry& entry);
-    void ConvertToUtf8();
     bool IsLiveSection(const std::string& section) const;
     int ReadPosition(const std::string& section, const char* key, int defaultValue) const;
     int ReadPos(const std::string& section) const;

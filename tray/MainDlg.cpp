@@ -12,7 +12,6 @@
 #include "ResourceIds.h"
 #include "SettingsDlg.h"
 #include "Shell.h"
-#include "TextEncoding.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -305,7 +304,7 @@ void CMainDlg::OnSave()
 
 void CMainDlg::OnDelete()
 {
-    const std::string name = Field(tray::kNameField)->text().toLocal8Bit().toStdString();
+    const std::string name = Field(tray::kNameField)->text().toStdString();
     const platform::MessageResult answer = platform::ShowMessageBox(
         this, {tray::DeleteQuestion(name), QCoreApplication::applicationName().toStdString(),
                platform::MessageButtons::YesNo, platform::MessageIcon::None});
@@ -314,10 +313,10 @@ void CMainDlg::OnDelete()
     const std::error_code error =
         m_bNewEntry ? std::error_code() : m_phoneBook.DeleteEntry(m_loadedEntry);
     if (error == PhoneBookError::EntryGone) {
-        platform::ShowMessageBox(
-            this, {tray::EntryGoneMessage(platform::AsUtf8(m_loadedEntry.name)),
-                   QCoreApplication::applicationName().toStdString(), platform::MessageButtons::Ok,
-                   platform::MessageIcon::Exclamation});
+        platform::ShowMessageBox(this, {tray::EntryGoneMessage(m_loadedEntry.name),
+                                        QCoreApplication::applicationName().toStdString(),
+                                        platform::MessageButtons::Ok,
+                                        platform::MessageIcon::Exclamation});
     } else if (error) {
         return ReportSaveFailure(error);
     }

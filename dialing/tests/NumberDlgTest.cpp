@@ -65,10 +65,10 @@ protected:
 
 TEST_F(NumberDlgTest, ShowsTheTextsExactlyAsGivenWithThePictureOfTheKind)
 {
-    // Markup and a title's "[*]" are shown as they are; older files hold Windows-1252.
+    // Markup and a title's "[*]" are shown as they are.
     const std::tuple<std::string, std::string, QString, int> cases[] = {
         {"Ann", "Fax:", "Ann", telmo::image::kFax},
-        {"<b>M\xFCller</b> [*]", "Pager:", QString::fromUtf8("<b>M\xC3\xBCller</b> [*]"), 0},
+        {"<b>M\xC3\xBCller</b> [*]", "Pager:", QString::fromUtf8("<b>M\xC3\xBCller</b> [*]"), 0},
     };
     for (const auto& [name, kind, shownName, picture] : cases) {
         std::unique_ptr<CNumberDlg> card = Card(name, std::string(300, '7'), kind);

@@ -72,13 +72,13 @@ protected:
 
 TEST_F(PhoneBookExportTest, WritesTheLiveEntriesInMenuOrderAndSaysHowManyWentWhere)
 {
-    // Windows-1252 text from the original platform (e acute, the euro sign, and 0x81, which that
-    // code page leaves unassigned) becomes UTF-8; UTF-8 text passes unchanged.
+    // A book in Windows-1252 from the original platform (e acute, the euro sign, and 0x81, which
+    // that code page leaves unassigned) gives UTF-8 text.
     testsupport::WriteFile(m_ini, testsupport::TelmoIni()
                                       .General(3, 1)
                                       .Item(0, "Caf\xE9", {"\x80 5\x81"}, 0)
                                       .Item(1, "Old", {"1"}, 0, 1)
-                                      .Item(2, "Zo\xC3\xAB", {"", "", "555 \"3\"", "", "9"}, 1));
+                                      .Item(2, "Zo\xEB", {"", "", "555 \"3\"", "", "9"}, 1));
     Add({"Ann, Jr.", "", "555 1"});
     // The chosen file is a link, which keeps pointing at the new content.
     const fs::path link = m_folder / "out" / "link.csv";

@@ -8,6 +8,7 @@
 #include "support/FileSizeLimit.h"
 #include "support/TelmoIni.h"
 #include "support/TempFolder.h"
+#include "support/Utf16Text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -121,6 +122,18 @@ TEST_F(ImportWritingTest, TheBookTakesRowsUpToFiveEntriesAndNotOneMore)
         else
             EXPECT_EQ(testsupport::ReadFile(m_ini), m_book) << "not even the discard written";
     }
+}
+
+TEST_F(ImportWritingTest, AUtf16BookTakesTheRowsInItsOwnEncoding)
+{
+    const std::u16string start = u"[General]\r\nCount=1\r\n[Item0]\r\nName=Zoë\r\nPos=0\r\n";
+    testsupport::WriteFile(m_ini, testsupport::Utf16(start, false));
+    ASSERT_FALSE(WriteImport(file, {{"Åsa", "", "2", "", "", "", ""}}, false));
+    EXPECT_EQ(testsupport::ReadFile(m_ini),
+              testsupport::Utf16(u"[General]\r\nCount=2\r\nTopPos=1\r\n[Item0]\r\nName=Zoë\r\n"
+                                 u"Pos=0\r\n[Item1]\r\nName=Åsa\r\nHomePhone=2\r\nWorkPhone=\r\n"
+                                 u"CellPhone=\r\nBeeper=\r\nFax=\r\nPos=1\r\nDeleted=0\r\n",
+                                 false));
 }
 
 TEST_F(ImportWritingTest, AFailedWriteLeavesTheExistingEntriesInPlace)

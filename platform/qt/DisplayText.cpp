@@ -1,12 +1,9 @@
 #include "DisplayText.h"
 
-#include "TextEncoding.h"
-
 namespace platform {
 
-QString DisplayText(std::string_view bytes)
+QString DisplayText(std::string_view text)
 {
-    const std::string text = AsUtf8(bytes);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
