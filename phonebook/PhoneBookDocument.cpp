@@ -218,8 +218,7 @@ std::string PhoneBookDocument::AddEntry(const PhoneEntry& text)
 
 bool PhoneBookDocument::HoldsEntry(const PhoneEntry& loaded) const
 {
-    return IsLiveSection(loaded.section) &&
-           m_document.ReadString(loaded.section, "Name", "") == loaded.name;
+    return IsLiveSection(loaded.section) && SameTexts(ReadEntry(loaded.section), loaded);
 }
 
 std::optional<std::string> PhoneBookDocument::SaveEntry(const PhoneEntry& loaded,
@@ -238,6 +237,14 @@ std::optional<std::string> PhoneBookDocument::SaveEntry(const PhoneEntry& loaded
     }
     WriteEntry(section, typed, ReadPos(section));
     return section;
+}
+
+bool PhoneBookDocument::DeleteLoadedEntry(const PhoneEntry& loaded)
+{
+    if (!HoldsEntry(loaded))
+        return false;
+    DeleteEntry(loaded.section);
+    return true;
 }
 
 void PhoneBookDocument::DiscardAll()

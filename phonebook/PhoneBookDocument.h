@@ -38,8 +38,9 @@ public:
     // Adds an entry at its sorted place in a new section; returns the section.
     std::string AddEntry(const PhoneEntry& text);
 
-    // Whether the section of an entry as it was read still holds it: live, under the same name.
-    // Another program may have deleted it or reused its section for someone else since.
+    // Whether the section of an entry as it was read still holds it: live, with the same name
+    // and numbers. Another program may have deleted it or reused its section for someone else
+    // since, even someone of the same name.
     bool HoldsEntry(const PhoneEntry& loaded) const;
 
     // Saves what the editor holds: `loaded` is the entry as the editor was filled from the file
@@ -49,6 +50,8 @@ public:
     // the typed entry is added, unless the book is full: then nothing is written and there is no
     // section. Returns the section.
     std::optional<std::string> SaveEntry(const PhoneEntry& loaded, const PhoneEntry& typed);
+    // Deletes the entry the editor loaded while its section still holds it; says whether it did.
+    bool DeleteLoadedEntry(const PhoneEntry& loaded);
 
     // Forgets every entry, leaving an empty phone book whose positions start again at 0.
     void DiscardAll();

@@ -28,3 +28,11 @@ bool NameSortsBefore(std::string_view a, std::string_view b)
 {
     return platform::SortsBeforeInWindows1252Order(a, b);
 }
+
+bool SameTexts(const PhoneEntry& a, const PhoneEntry& b)
+{
+    const auto& kinds = PhoneKinds();
+    return a.name == b.name && std::all_of(kinds.begin(), kinds.end(), [&](const PhoneKind& kind) {
+               return a.*kind.number == b.*kind.number;
+           });
+}

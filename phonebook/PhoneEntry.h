@@ -41,3 +41,6 @@ constexpr int kPhoneBookCapacity = 5;
 // before every small letter. The order does not depend on the file's encoding, so converting a
 // file to UTF-8 never reorders its entries.
 bool NameSortsBefore(std::string_view a, std::string_view b);
+
+// Whether two entries hold the same texts: name and numbers.
+bool SameTexts(const PhoneEntry& a, const PhoneEntry& b);

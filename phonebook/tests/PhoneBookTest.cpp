@@ -11,10 +11,13 @@ using testsupport::TelmoIni;
 
 namespace {
 
-PhoneEntry Named(const std::string& name)
+// "Name" or "Name=home number".
+PhoneEntry Named(const std::string& text)
 {
     PhoneEntry entry;
-    entry.name = name;
+    entry.name = text.substr(0, text.find('='));
+    if (text.find('=') != std::string::npos)
+        entry.homePhone = text.substr(text.find('=') + 1);
     return entry;
 }
 
@@ -28,10 +31,10 @@ std::string Listing(const PhoneBookDocument& book)
     return listing;
 }
 
-// Runs the editor's and the import's operations, separated by blanks: "+Name" saves a new entry,
-// "-ItemN" deletes a section, "<ItemN" fills the editor from a section, ">Name" saves the
-// editor's entry under that name, "discard" empties the book, "utf8" is another program writing
-// a text that turns the file into UTF-8.
+// Runs the editor's and the import's operations, separated by blanks: "+Name" saves a new entry
+// ("+Name=1" with a home number), "-ItemN" deletes a section, "<ItemN" fills the editor from a
+// section, ">Name" saves the editor's entry under that name, "x" deletes it, "discard" empties
+// the book, "utf8" is another program writing a text that turns the file into UTF-8.
 void Apply(ProfileDocument& document, const std::string& operations)
 {
     PhoneBookDocument book(document);
@@ -49,6 +52,8 @@ void Apply(ProfileDocument& document, const std::string& operations)
             editor = book.ReadEntry(rest);
         else if (word[0] == '>')
             book.SaveEntry(editor, Named(rest));
+        else if (word == "x")
+            book.DeleteLoadedEntry(editor);
         else if (word == "discard")
             book.DiscardAll();
         else if (word == "utf8")
@@ -82,6 +87,9 @@ TEST(PhoneBookDocumentTest, OperationsKeepNamesInOrderAtPositionsZeroToLiveCount
          "Ann:0:0|Bob:3:1|Cy:2:2", 2},
         {"a section reused by the import is not overwritten", "",
          "+Ann <Item0 discard +Eve +Fay >Ann", "Ann:2:0|Eve:0:1|Fay:1:2", 2},
+        {"nor when the import put someone of the same name there", "",
+         "+Ann=111 <Item0 discard +Ann=999 >Ann", "Ann:0:0|Ann:1:1", 1},
+        {"nor deleted", "", "+Ann=111 <Item0 discard +Ann=999 x", "Ann:0:0", 0},
         {"never a sixth entry", "", "+A <Item0 discard +B +C +D +E +F >A +G",
          "B:0:0|C:1:1|D:2:2|E:3:3|F:4:4", 4},
         {"section numbers past nine", TelmoIni().General(10).Item(9, "x", {}, 0, 1), "+A", "A:10:0",
