@@ -9,8 +9,7 @@ namespace platform {
 class ProfileFile;
 }
 
-// The entries the phone book holds as the import counts them: the entry sections the file holds
-// (as both programs read Count), less those whose Deleted value is exactly 1.
+// The live entries of the phone book, counted as the tray program counts them.
 int CountExisting(const platform::ProfileFile& file);
 
 // Whether a phone book of `existing` entries takes `selected` more.

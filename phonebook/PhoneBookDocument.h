@@ -30,6 +30,7 @@ public:
 
     PhoneEntry ReadEntry(const std::string& section) const;
     void WriteEntry(const std::string& section, const PhoneEntry& entry, int position);
+    // The live entries: those whose Deleted value is 0, for both programs (see IsDeleted).
     int LiveCount() const;
     bool IsFull() const;
     int InsertPos(const std::string& name);
@@ -64,6 +65,8 @@ private:
     bool IsLiveSection(const std::string& section) const;
     int ReadPosition(const std::string& section, const char* key, int defaultValue) const;
     int ReadPos(const std::string& section) const;
+    // Any Deleted value but 0 marks a section deleted, in every rule of the book: the original's
+    // own rules (the live count, the positions, the entry found for a slot) all read it so.
     bool IsDeleted(const std::string& section) const;
 
     platform::ProfileDocument& m_document;

@@ -94,12 +94,13 @@ protected:
     std::string m_book;
 };
 
-TEST_F(ImportWritingTest, CountsTheSectionsUpToCountExceptThoseMarkedDeletedWithOne)
+TEST_F(ImportWritingTest, CountsTheLiveEntriesAsTheTrayProgramDoes)
 {
     EXPECT_EQ(CountExisting(file), 0) << "no phone book yet";
     testsupport::WriteFile(m_ini, "[General]\nCount=5\n[Item0]\nDeleted=0\n[Item1]\nDeleted=1\n"
                                   "[Item2]\nDeleted=2\n[Item3]\nName=x\n[Item5]\nDeleted=1\n");
-    EXPECT_EQ(CountExisting(file), 3) << "a Deleted value of 2 counts, a missing section not";
+    EXPECT_EQ(CountExisting(file), 2) << "a Deleted value of 2 is deleted, a missing section none";
+    EXPECT_EQ(CountExisting(file), CPhoneBook(m_ini).LiveCount());
     testsupport::WriteFile(m_ini, "[General]\nCount=-3\n[Item0]\n[Item1]\n");
     EXPECT_EQ(CountExisting(file), 0) << "a negative Count is 0, as for the tray program";
 }

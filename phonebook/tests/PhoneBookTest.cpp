@@ -99,6 +99,8 @@ TEST(PhoneBookDocumentTest, OperationsKeepNamesInOrderAtPositionsZeroToLiveCount
          "[General]\nCount=4\n[Item0]\nName=Far\nPos=9\n[Item1]\nName=Gone\nDeleted=1\n[Item2]\n"
          "Name=Twin\nPos=2\n[Item3]\nName=Near\nPos=2\n[Item4]\nName=Beyond\n",
          "", "Twin:2:2|Near:3:2|Far:0:9", -1},
+        {"any Deleted value but 0",
+         "[General]\nCount=2\n[Item0]\nDeleted=2\n[Item1]\nName=B\nDeleted=-1\n", "+C", "C:2:0", 0},
         {"a legacy name saved unchanged stays in place", kLegacy, "<Item0 >Müller",
          "Müller:0:0|Åke:1:1", 1},
         {"a name in the code page's order", kLegacy, "+Jürgen", "Jürgen:2:0|Müller:0:1|Åke:1:2", 2},
