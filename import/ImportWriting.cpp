@@ -23,10 +23,13 @@ std::error_code WriteImport(platform::ProfileFile& file, const std::vector<Sourc
 {
     bool fits = true;
     const std::error_code error = file.Update([&](platform::ProfileDocument& document) {
-        const int existing = deleteExisting ? 0 : PhoneBookDocument(document).LiveCount();
+        const PhoneBookDocument existing(document);
         // Any number of rows beyond the capacity is too many; the cap keeps it an int.
-        const auto selected = std::min<std::size_t>(rows.size(), kPhoneBookCapacity + 1);
-        fits = FitsCapacity(existing, static_cast<int>(selected));
+        const int selected =
+            static_cast<int>(std::min<std::size_t>(rows.size(), kPhoneBookCapacity + 1));
+        fits = deleteExisting ? FitsCapacity(0, selected)
+                              : FitsCapacity(existing.LiveCount(), selected) &&
+                                    existing.HasSectionsFor(selected);
         if (!fits)
             return;
         ImportBook book(document);

@@ -107,6 +107,13 @@ bool PhoneBookDocument::IsDeleted(const std::string& section) const
     return m_document.ReadInt(section, "Deleted", 0) != 0;
 }
 
+bool PhoneBookDocument::HasSectionsFor(int entries) const
+{
+    // The last new entry takes section Count + entries - 1, and the section numbered INT_MAX
+    // could never lie below Count.
+    return entries <= INT_MAX - Count();
+}
+
 PhoneEntry PhoneBookDocument::ReadEntry(const std::string& section) const
 {
     PhoneEntry entry;
@@ -141,8 +148,7 @@ int PhoneBookDocument::LiveCount() const
 
 bool PhoneBookDocument::IsFull() const
 {
-    // A book whose Count is already the largest int has no section number left for another entry.
-    return LiveCount() >= kPhoneBookCapacity || Count() == INT_MAX;
+    return LiveCount() >= kPhoneBookCapacity || !HasSectionsFor(1);
 }
 
 int PhoneBookDocument::InsertPos(const std::string& name)

@@ -32,6 +32,8 @@ public:
     void WriteEntry(const std::string& section, const PhoneEntry& entry, int position);
     // The live entries: those whose Deleted value is 0, for both programs (see IsDeleted).
     int LiveCount() const;
+    // Whether the file has a section number left for each of that many new entries.
+    bool HasSectionsFor(int entries) const;
     bool IsFull() const;
     int InsertPos(const std::string& name);
     void DeleteEntry(const std::string& section);

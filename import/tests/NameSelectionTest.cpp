@@ -123,6 +123,10 @@ TEST_F(ImportWritingTest, TheBookTakesRowsUpToFiveEntriesAndNotOneMore)
         else
             EXPECT_EQ(testsupport::ReadFile(m_ini), m_book) << "not even the discard written";
     }
+    // A book with no section number left takes no row, not even into a section beyond it.
+    testsupport::WriteFile(m_ini, m_book = "[General]\nCount=2147483647\n[Item2147483646]\n");
+    EXPECT_EQ(WriteImport(file, {{"Amy", "", "1", "", "", "", ""}}, false), PhoneBookError::Full);
+    EXPECT_EQ(testsupport::ReadFile(m_ini), m_book);
 }
 
 TEST_F(ImportWritingTest, AUtf16BookTakesTheRowsInItsOwnEncoding)
