@@ -47,20 +47,25 @@ std::string PhoneBookDocument::SectionName(int n)
     return std::string(kSectionPrefix) + std::to_string(n);
 }
 
-std::vector<int> PhoneBookDocument::SectionNumbers() const
+const std::vector<int>& PhoneBookDocument::SectionNumbers() const
 {
-    std::vector<int> numbers;
+    // Sections are only ever added, never removed or renamed, so the numbers found stay right
+    // until the document holds another section.
+    if (m_numberedSections == m_document.SectionCount())
+        return m_sectionNumbers;
+    m_sectionNumbers.clear();
     for (std::string_view name : m_document.SectionNames()) {
         if (std::optional<int> n = SectionNumberOf(name))
-            numbers.push_back(*n);
+            m_sectionNumbers.push_back(*n);
     }
-    std::sort(numbers.begin(), numbers.end());
-    return numbers;
+    std::sort(m_sectionNumbers.begin(), m_sectionNumbers.end());
+    m_numberedSections = m_document.SectionCount();
+    return m_sectionNumbers;
 }
 
 int PhoneBookDocument::Count() const
 {
-    const std::vector<int> numbers = SectionNumbers();
+    const std::vector<int>& numbers = SectionNumbers();
     const int end = numbers.empty() ? 0 : numbers.back() + 1;
     return std::clamp(m_document.ReadInt(kGeneral, "Count", 0), 0, end);
 }

@@ -20,7 +20,7 @@ public:
 
     // Count as both programs read it: never below 0 and never past the last entry section the
     // file holds, so a hand-edited Count cannot make anyone walk sections that are not there or
-    // number a section beyond the range of int.
+    // number a section beyond the range of int. Cheap enough to ask on every turn of a loop.
     int Count() const;
     // The sections of the phone book (Item0 .. Item<Count-1>) that the file holds, in number
     // order; a missing section is no entry.
@@ -63,7 +63,7 @@ public:
     std::vector<PhoneEntry> LiveEntries() const;
 
 private:
-    std::vector<int> SectionNumbers() const;
+    const std::vector<int>& SectionNumbers() const;
     bool IsLiveSection(const std::string& section) const;
     int ReadPosition(const std::string& section, const char* key, int defaultValue) const;
     int ReadPos(const std::string& section) const;
@@ -72,4 +72,7 @@ private:
     bool IsDeleted(const std::string& section) const;
 
     platform::ProfileDocument& m_document;
+    // The numbers of the entry sections, sorted, as of the document's SectionCount.
+    mutable std::vector<int> m_sectionNumbers;
+    mutable std::optional<std::size_t> m_numberedSections;
 };
