@@ -212,14 +212,25 @@ TEST_F(WizardTest, MatchFieldsShowsSamplesAndKeepsItsChoicesOnlyForTheSameFile)
     Next();
     EXPECT_EQ(m_sheet->Columns(), (ColumnChoice{1, -1, 3, -1, 0, 2})) << "proposed anew";
 
-    // Beside each field is the first value of the chosen column.
+    // Beside each field is the first value of the chosen column, as plain text like every text
+    // of the file.
     const std::string tooLong =
-        "Gesch\u00e4ftliche Adresse, Postleitzahl und Ort der Niederlassung";
-    GoTo(kMatch, WriteSource("Name,Notes,Home Phone,Work,\"" + tooLong +
-                             "\"\nAnn,  ,,,\n"
-                             "\"Lee, Bob\",\"Line one\nline two\",,\"030, 12\",\nCid,,555,,\n"));
+        "<i>Gesch\u00e4ftliche</i> Adresse, Postleitzahl und Ort der Niederlassung";
+    const std::string markup = "<b>Ann</b> <img src=/home/ann/ann.png> of the long notes";
+    GoTo(kMatch,
+         WriteSource("Name,Notes,Home Phone,Work,\"" + tooLong + "\",Web\nAnn,  ,,,," + markup +
+                     "\n\"Lee, Bob\",\"Line one\nline two\",,\"030, 12\",\n"
+                     "Cid,,555,,\n"));
     const auto sample = [this](const char* id) {
+        EXPECT_EQ(Find<QLabel>(kMatch, id + std::string("-sample"))->textFormat(), Qt::PlainText);
         return Text(kMatch, id + std::string("-sample"));
+    };
+    // What a tooltip shows: its text, or the text of its markup.
+    const auto toolTipShown = [this](const char* id) {
+        QTextDocument shown;
+        const QString toolTip = Find<QWidget>(kMatch, id)->toolTip();
+        Qt::mightBeRichText(toolTip) ? shown.setHtml(toolTip) : shown.setPlainText(toolTip);
+        return shown.toPlainText();
     };
     EXPECT_EQ(sample("1003"), "Ann");
     EXPECT_EQ(sample("1004"), "555") << "the first record that has a value";
@@ -227,10 +238,13 @@ TEST_F(WizardTest, MatchFieldsShowsSamplesAndKeepsItsChoicesOnlyForTheSameFile)
     EXPECT_EQ(sample("1006"), "") << "no column chosen";
     Find<QComboBox>(kMatch, "1006")->setCurrentIndex(1);
     EXPECT_EQ(sample("1006"), "Line one \u21b5 line two");
+    Find<QComboBox>(kMatch, "1007")->setCurrentIndex(5);
+    EXPECT_TRUE(QString::fromStdString(markup).startsWith(sample("1007").chopped(1)));
+    EXPECT_EQ(toolTipShown("1007-sample"), QString::fromStdString(markup));
     EXPECT_EQ(Find<QComboBox>(kMatch, "1005")->toolTip(), "") << "a short name needs none";
     Find<QComboBox>(kMatch, "1005")->setCurrentIndex(4);
     EXPECT_EQ(sample("1005"), "") << "empty throughout";
-    EXPECT_EQ(Find<QComboBox>(kMatch, "1005")->toolTip(), QString::fromStdString(tooLong));
+    EXPECT_EQ(toolTipShown("1005"), QString::fromStdString(tooLong));
 }
 
 TEST_F(WizardTest, ChosenNamesEachFromItsOwnRowGoIntoTheBookInNameOrderUnderAMovingProgressBar)
