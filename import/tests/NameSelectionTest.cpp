@@ -2,6 +2,7 @@
 
 #include "CsvSource.h"
 #include "ImportWriting.h"
+#include "NameListModel.h"
 #include "PhoneBook.h"
 #include "PhoneBookError.h"
 #include "ProfileFile.h"
@@ -12,6 +13,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <numeric>
 
 using testing::ElementsAre;
 
@@ -39,7 +41,10 @@ TEST(NameSelectionTest, ListsEveryRowWithANumberAndReadsExactlyTheChosenOnesBack
     std::vector<std::uint64_t> positions;
     const std::vector<SourceRow> rows =
         ReadChosenRows(source, kColumns, {{"", 3}, {"Ann", 4}, {"Carl Ng", 5}, {"Bea", 6}},
-                       [&](std::uint64_t position) { positions.push_back(position); })
+                       [&](std::uint64_t position, std::uint64_t length) {
+                           positions.push_back(position);
+                           return length == source.Length();
+                       })
             .value();
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0].work, "777");
@@ -56,11 +61,27 @@ TEST(NameSelectionTest, ListsEveryRowWithANumberAndReadsExactlyTheChosenOnesBack
     // now, holds another name, or is beyond the end of the file.
     for (const ListedRow& changed : {ListedRow{"No Number", 1}, {"Ann", 3}, {"Zed", 99}}) {
         ASSERT_TRUE(source.Open(file));
-        EXPECT_FALSE(
-            ReadChosenRows(source, kColumns, {{"Carl Ng", 0}, changed}, [](std::uint64_t) {})
-                .has_value())
+        EXPECT_FALSE(ReadChosenRows(source, kColumns, {{"Carl Ng", 0}, changed}).has_value())
             << changed.name;
     }
+}
+
+TEST(SortedNameOrderTest, GivesEveryRowOnceInNameOrderUnlessItsProgressStopsIt)
+{
+    constexpr int kCount = 40000; // enough for the sort to look at its progress a few times
+    ListedRows rows;
+    for (int row = 0; row < kCount; ++row) {
+        char name[8];
+        std::snprintf(name, sizeof name, "%05d", kCount - 1 - row);
+        rows.Add(name, static_cast<std::uint64_t>(row));
+    }
+    int looks = 0;
+    EXPECT_FALSE(SortedNameOrder(rows, [&](std::uint64_t, std::uint64_t) { return ++looks < 3; }));
+    const auto order = SortedNameOrder(rows, [](std::uint64_t, std::uint64_t) { return true; });
+    ASSERT_TRUE(order);
+    std::vector<std::size_t> expected(kCount);
+    std::iota(expected.rbegin(), expected.rend(), std::size_t{0});
+    EXPECT_EQ(*order, expected);
 }
 
 TEST(ProgressStepsTest, MovesOnlyInStepsOfMoreThanFourPoints)
