@@ -18,7 +18,9 @@ void BackgroundReading::Start(Work work)
             m_done = done;
             return !m_stop;
         });
+        const std::lock_guard lock(m_endMutex);
         m_ended = true;
+        m_endChanged.notify_all();
     });
 }
 
@@ -31,8 +33,16 @@ void BackgroundReading::Stop()
 
 bool BackgroundReading::Ended()
 {
-    if (!m_ended)
-        return false;
+    return WaitForEnd(std::chrono::milliseconds(0));
+}
+
+bool BackgroundReading::WaitForEnd(std::chrono::milliseconds bound)
+{
+    {
+        std::unique_lock lock(m_endMutex);
+        if (!m_endChanged.wait_for(lock, bound, [this] { return m_ended; }))
+            return false;
+    }
     // The work has ended; joining makes everything it wrote visible here.
     if (m_thread.joinable())
         m_thread.join();

@@ -3,8 +3,11 @@
 #include "NameSelection.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 // One piece of work at a time on a thread of its own, so that the wizard stays responsive with a
@@ -31,11 +34,15 @@ public:
     std::uint64_t Total() const { return m_total; }
     // Whether the work has ended; what it left is then there to read.
     bool Ended();
+    // Waits at most this long for the work to end; whether it has.
+    bool WaitForEnd(std::chrono::milliseconds bound);
 
 private:
     std::thread m_thread;
     std::atomic<bool> m_stop = false;
-    std::atomic<bool> m_ended = false;
+    std::mutex m_endMutex;
+    std::condition_variable m_endChanged;
+    bool m_ended = false; // guarded by m_endMutex
     std::atomic<std::uint64_t> m_done = 0;
     std::atomic<std::uint64_t> m_total = 0;
 };

@@ -29,6 +29,8 @@ const QString kSelectAll = QStringLiteral("Select All");
 const QString kDeselectAll = QStringLiteral("Deselect All");
 const QString kMaximumText = QStringLiteral("Maximum number of entries allowed in Telmo is");
 constexpr int kNamesLaidOutAtOnce = 20000;
+// A list that takes no longer to read comes with the page, with no bar moving first.
+constexpr std::chrono::milliseconds kListShownWithThePage(50);
 
 QLineEdit* MakeCountBox(const char* id)
 {
@@ -162,7 +164,8 @@ void CWizardPage4::FillNameList()
             // Only a reading that was stopped sorts nothing, and that one comes to no end here.
             m_names->SetRows(std::move(found->rows), std::move(found->order.value()));
             m_listed = listed;
-        });
+        },
+        kListShownWithThePage);
 }
 
 void CWizardPage4::UpdateCounts()
@@ -276,10 +279,10 @@ void CWizardPage4::FinishImport()
     wizard()->accept();
 }
 
-void CWizardPage4::StartReading(Reading read, std::function<void(bool opened)> done)
+void CWizardPage4::StartReading(Reading read, std::function<void(bool opened)> done,
+                                std::optional<std::chrono::milliseconds> endedAtOnceWithin)
 {
     StopReading();
-    SetReading(true);
     m_readingSteps = {};
     // Written by the reading, read here only once it has ended.
     auto opened = std::make_shared<bool>(false);
@@ -295,6 +298,9 @@ void CWizardPage4::StartReading(Reading read, std::function<void(bool opened)> d
         if (*opened)
             read(source, progress);
     });
+    if (endedAtOnceWithin && m_background.WaitForEnd(*endedAtOnceWithin))
+        return EndReading();
+    SetReading(true);
     m_readingWatch->start();
 }
 
@@ -314,6 +320,11 @@ void CWizardPage4::WatchReading()
     if (!m_background.Ended())
         return;
     m_readingWatch->stop();
+    EndReading();
+}
+
+void CWizardPage4::EndReading()
+{
     std::exchange(m_afterReading, {})();
     if (!m_readingWatch->isActive()) // unless what followed started another reading
         SetReading(false);
@@ -324,6 +335,10 @@ void CWizardPage4::SetReading(bool reading)
     if (reading == m_reading)
         return;
     m_reading = reading;
+    // What a reading uses or fills waits for it.
+    const std::initializer_list<QWidget*> controls = {m_deleteExisting, m_lbNames, m_selectAll};
+    for (QWidget* control : controls)
+        control->setEnabled(!reading);
     if (reading) {
         m_progress->setValue(0);
         setCursor(Qt::BusyCursor);

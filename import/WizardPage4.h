@@ -6,6 +6,7 @@
 #include "NameSelection.h"
 #include "WizardPage.h"
 
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -57,11 +58,14 @@ private:
     void WriteChosenRows(const std::vector<SourceRow>& rows);
     void FinishImport();
     // Opens the source and reads it in the background; `done` then runs on this thread, told
-    // whether the source could be opened.
-    void StartReading(Reading read, std::function<void(bool opened)> done);
+    // whether the source could be opened. A reading that has ended within the given time
+    // follows at once, as if it had not been in the background at all.
+    void StartReading(Reading read, std::function<void(bool opened)> done,
+                      std::optional<std::chrono::milliseconds> endedAtOnceWithin = {});
     void StopReading();
     // A look at the reading: its progress on the bar, and what follows once it has ended.
     void WatchReading();
+    void EndReading();
     void SetReading(bool reading);
 
     QLabel* m_maximum;
