@@ -151,8 +151,7 @@ TEST_F(PhoneBookExportTest, TheImportReadsBackEveryEntryThatHasANumber)
     for (std::size_t i = 0; i < listed.Size(); ++i)
         all.push_back(listed.Row(i));
     ASSERT_TRUE(source.Open(m_target.string()));
-    const std::vector<SourceRow> rows =
-        ReadChosenRows(source, columns, all).value();
+    const std::vector<SourceRow> rows = ReadChosenRows(source, columns, all).value();
     Texts read;
     for (const SourceRow& row : rows)
         read.push_back({row.ComposedName(), row.home, row.work, row.cell, row.fax, row.beeper});
