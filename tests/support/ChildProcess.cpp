@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
@@ -156,6 +157,13 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds boun
 int ExitCode(const std::optional<int>& status)
 {
     return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
+}
+
+bool BecomeNobody()
+{
+    constexpr uid_t kNobody = 65534;
+    return geteuid() == 0 && setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 &&
+           setuid(kNobody) == 0;
 }
 
 } // namespace testsupport

@@ -59,4 +59,8 @@ private:
 // The exit code of a child that exited normally, else -1 (killed by a signal, or still running).
 int ExitCode(const std::optional<int>& status);
 
+// In a forked child of a test that runs as root: goes on as the unprivileged user nobody, so that
+// the child acts as another user than the test. False where the process cannot change its user.
+bool BecomeNobody();
+
 } // namespace testsupport
