@@ -1,4 +1,6 @@
 #include "EntryMenu.h"
+#include "LockedFile.h"
+#include "LockedWrite.h"
 #include "MainDlg.h"
 #include "MessageBox.h"
 #include "ModalRun.h"
@@ -9,6 +11,7 @@
 #include "SystemTray.h"
 #include "support/ChildProcess.h"
 #include "support/FakeCommands.h"
+#include "support/ForeignFileLock.h"
 #include "support/TelmoIni.h"
 #include "support/TempFolder.h"
 #include "support/VanishedWorkingFolder.h"
@@ -430,6 +433,20 @@ TEST_F(MainDlgTest, AFailedWriteSaysSoAndKeepsTheEditorWithTheTypedText)
     EXPECT_TRUE(EditorVisible() && Text(1000) == "Renamed");
     std::filesystem::remove(m_folder.path());
     std::filesystem::rename(moved, m_folder.path());
+}
+
+TEST_F(MainDlgTest, ASaveWhileAnotherProgramHoldsTheBookNamesItAndNoKeepsTheTypedText)
+{
+    CMainDlg& dialog = Start(kThreeEntries);
+    dialog.OnCommand(32790);
+    Field(1000)->setText("Renamed");
+    const testsupport::ForeignFileLock held(platform::LockFileOf(m_ini));
+    platform::ScopedMessageBoxAnswers answers(MessageResult::No);
+    Click("1005");
+    ASSERT_EQ(answers.shown().size(), 1u) << "the question alone";
+    EXPECT_EQ(answers.shown()[0].text, platform::HeldFileQuestion(m_ini));
+    EXPECT_TRUE(EditorVisible() && Text(1000) == "Renamed");
+    EXPECT_EQ(ReadFile(m_ini), kThreeEntries);
 }
 
 TEST_F(MainDlgTest, WithoutANotificationAreaTheUserIsToldOnceAndNoEndsTelmo)
