@@ -57,6 +57,7 @@ public:
 
     void Run()
     {
+        Enter(State::Asking);
         struct flock whole = {};
         whole.l_type = F_WRLCK;
         whole.l_whence = SEEK_SET;
@@ -69,28 +70,44 @@ public:
         }
         std::lock_guard guard(m_mutex);
         m_result = result;
-        m_finished = true;
         if (m_givenUp)
             close(m_fd);
-        m_done.notify_all();
+        m_state = State::Answered;
+        m_changed.notify_all();
     }
 
-    // The request's errno (0: granted) when it returned within the wait; else the attempt is
-    // given up.
+    // The request's errno (0: granted) when it was answered within the wait; else the attempt
+    // is given up. The wait counts from the request, not from the thread's start, so that a busy
+    // machine that is slow to run the thread never passes for a lock held by another program.
     std::optional<int> Result(std::chrono::milliseconds wait)
     {
         std::unique_lock guard(m_mutex);
-        if (m_done.wait_for(guard, wait, [this] { return m_finished; }))
+        m_changed.wait(guard, [this] { return m_state != State::Starting; });
+        if (m_changed.wait_for(guard, wait, [this] { return m_state == State::Answered; }))
             return m_result;
         m_givenUp = true;
         return std::nullopt;
     }
 
 private:
+    enum class State
+    {
+        Starting,
+        Asking,
+        Answered
+    };
+
+    void Enter(State state)
+    {
+        std::lock_guard guard(m_mutex);
+        m_state = state;
+        m_changed.notify_all();
+    }
+
     int m_fd;
     std::mutex m_mutex;
-    std::condition_variable m_done;
-    bool m_finished = false;
+    std::condition_variable m_changed;
+    State m_state = State::Starting;
     bool m_givenUp = false;
     int m_result = 0;
 };

@@ -1,6 +1,7 @@
 #include "PhoneBookApp.h"
 
 #include "MainDlg.h"
+#include "MessageBox.h"
 #include "ResourceIds.h"
 #include "SessionPlatform.h"
 #include "Shell.h"
@@ -31,6 +32,7 @@ int CPhoneBookApp::Run(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    platform::ShowNoticesInMessageBoxes("Telmo");
     platform::DesktopTrayHostProbe trayHosts;
     platform::SystemTrayIconService icons(trayHosts);
     platform::QMenuTracker tracker;

@@ -32,7 +32,7 @@ public:
     platform::SerialPortMap PortMap(std::filesystem::path locks = "/nonexistent") const
     {
         const std::filesystem::path nowhere = "/nonexistent";
-        platform::SerialPortMap map({nowhere, nowhere, nowhere, {}, std::move(locks)});
+        platform::SerialPortMap map({nowhere, nowhere, {}, {}, std::move(locks)});
         map.AddPort(kPort, m_slavePath);
         return map;
     }

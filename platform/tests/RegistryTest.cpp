@@ -1,8 +1,11 @@
 #include "Registry.h"
 
+#include "KeptNumbers.h"
+#include "Notice.h"
 #include "RegFile.h"
 #include "SerialPortMap.h"
 #include "SerialRegistry.h"
+#include "support/ChildProcess.h"
 #include "support/RegistryFixture.h"
 #include "support/ScopedEnvironment.h"
 
@@ -69,8 +72,8 @@ void AddPorts(FakeSerialDevices& machine)
     machine.Add("ttyS0", "4", "4:64");
     machine.Add("ttyS1", "0", "4:65");
     machine.Add("ttyUSB0", "", "188:0",
-                "E:ID_MODEL=CP2102_USB_to_UART\nE:ID_MODEL_FROM_DATABASE=CP210x UART Bridge\n");
-    machine.Add("ttyACM0", "", "166:0", "E:ID_MODEL=Conexant_USB_Modem\nE:ID_BUS=usb\n");
+                {.model = "CP2102_USB_to_UART", .modelFromDatabase = "CP210x UART Bridge"});
+    machine.Add("ttyACM0", "", "166:0", {.model = "Conexant_USB_Modem"});
     machine.Add("tty0");
 }
 
@@ -375,15 +378,96 @@ TEST(SerialPortNumbersTest, EveryDeviceKeepsItsNumberThroughPluggingAndReboots)
     }
 
     // The file as a person may leave it: only well-formed lines count, the first of each number.
-    WriteFile(machine.NumbersFile(),
-              "junk\nCOM0=zero\nCOMx=x\nCOM9=\nCOM2=serial/by-id/usb-Adapter_B-if00\n"
-              "COM2=taken twice\nCOM5=serial/by-id/usb-Adapter_B-if00\n"
-              "com3=serial/by-id/usb-Adapter_C-if00\r\n");
-    EXPECT_EQ(platform::ReadKeptNumbers(machine.NumbersFile()),
-              (platform::KeptNumbers{{2, "serial/by-id/usb-Adapter_B-if00"},
-                                     {3, "serial/by-id/usb-Adapter_C-if00"}}));
+    const KeptNumbersText text =
+        ParseKeptNumbers("junk\nCOM0=zero\nCOMx=x\nCOM9=\nCOM2=serial/by-id/usb-Adapter_B-if00\n"
+                         "COM2=taken twice\nCOM5=serial/by-id/usb-Adapter_B-if00\n# note\n\n"
+                         "com3=serial/by-id/usb-Adapter_C-if00\r\n");
+    EXPECT_EQ(text.numbers, (KeptNumbers{{2, "serial/by-id/usb-Adapter_B-if00"},
+                                         {3, "serial/by-id/usb-Adapter_C-if00"}}));
+    EXPECT_THAT(text.badLines, ElementsAre(1, 2, 3, 4, 6, 7));
     // A named port takes COM3 from the device that had it, which gets the lowest free number.
+    WriteFile(machine.NumbersFile(), FormatKeptNumbers(text.numbers));
     ScopedEnvironment named(SerialPortMap::kEnvironmentVariable, "COM3=/dev/pts/9");
     EXPECT_EQ(Present(SerialPortMap(machine.Roots()), machine),
               "1 ttyS0, 2 ttyUSB1, 3 /dev/pts/9, 4 ttyUSB0, 5 ttyACM1");
+}
+
+TEST(SerialPortNumbersTest, AFileThatCannotBeReadOrIsDamagedIsNeverReplacedAndTheUserToldOnce)
+{
+    // COM7 for the modem that is plugged in, COM3 for an adapter that is not; a new adapter too.
+    const std::string kept = "COM7=serial/by-id/usb-Modem_A-if00\n"
+                             "COM3=serial/by-id/usb-Adapter_B-if00\n";
+    const struct
+    {
+        const char* what;
+        std::string file;
+        mode_t mode;
+        const char* present;
+    } rows[] = {{"unreadable", kept, 0, "1 ttyUSB0, 2 ttyACM0"},
+                {"damaged", kept + "COM 4 = the fax\n", 0644, "1 ttyUSB0, 7 ttyACM0"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        TempFolder folder;
+        fs::permissions(folder.path(), fs::perms::all);
+        // Root reads any file, so the ports are numbered as nobody where the test runs as root.
+        ChildProcess numbering = ChildProcess::Fork([&] {
+            if (geteuid() == 0 && !BecomeNobody())
+                return 1;
+            FakeSerialDevices machine(folder / "machine");
+            machine.AddUsb("ttyACM0", "166:0", "Modem", "A");
+            machine.AddUsb("ttyUSB0", "188:0", "Adapter", "C");
+            fs::create_directories(machine.NumbersFile().parent_path());
+            WriteFile(machine.NumbersFile(), row.file);
+            fs::permissions(machine.NumbersFile(), static_cast<fs::perms>(row.mode));
+            int told = 0;
+            SetNoticeHandler([&](const std::string&) { ++told; });
+            std::string seen = Present(SerialPortMap(machine.Roots()), machine) + "; ";
+            seen += Present(SerialPortMap(machine.Roots()), machine) + "; told " +
+                    std::to_string(told) + "; file ";
+            fs::permissions(machine.NumbersFile(), fs::perms::owner_read);
+            seen += ReadFile(machine.NumbersFile()) == row.file ? "kept" : "replaced";
+            WriteFile(folder / "seen", seen);
+            return 0;
+        });
+        ASSERT_EQ(ExitCode(numbering.WaitForExit()), 0);
+        EXPECT_EQ(ReadFile(folder / "seen"),
+                  std::string(row.present) + "; " + row.present + "; told 1; file kept");
+    }
+}
+
+TEST(SerialPortNumbersTest, ProgramsNumberingAtOnceGiveDistinctNumbersInOneWholeFile)
+{
+    constexpr int kRounds = 20, kPrograms = 2;
+    for (int round = 0; round < kRounds; ++round) {
+        TempFolder folder;
+        const fs::path numbers = folder / "serial-ports";
+        WriteFile(folder / ".serial-ports.tmp-1-0", "left by a program that died");
+        int start[2];
+        ASSERT_EQ(pipe(start), 0);
+        // Each program sees one device of its own, new to the file they share.
+        std::vector<ChildProcess> programs;
+        for (int program = 0; program < kPrograms; ++program) {
+            programs.push_back(ChildProcess::Fork([&] {
+                FakeSerialDevices machine(folder / std::to_string(program));
+                machine.AddUsb("ttyUSB0", "188:0", "Adapter", std::to_string(program));
+                SerialPortRoots roots = machine.Roots();
+                roots.numbers = numbers;
+                char byte = 0;
+                close(start[1]);
+                if (read(start[0], &byte, 1) != 0)
+                    return 0;
+                return SerialPortMap(roots).Ports().at(0).comNumber;
+            }));
+        }
+        close(start[1]);
+        KeptNumbers given;
+        for (int program = 0; program < kPrograms; ++program)
+            given.emplace(ExitCode(programs[program].WaitForExit()),
+                          "serial/by-id/usb-Adapter_" + std::to_string(program) + "-if00");
+        close(start[0]);
+        ASSERT_EQ(given.size(), std::size_t{kPrograms}) << "a number given twice, round " << round;
+        const KeptNumbersText file = ParseKeptNumbers(ReadFile(numbers));
+        ASSERT_EQ(file.numbers, given) << "round " << round;
+        EXPECT_FALSE(fs::exists(folder / ".serial-ports.tmp-1-0"));
+    }
 }
