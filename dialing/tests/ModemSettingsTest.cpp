@@ -1,11 +1,8 @@
 #include "DialerSettings.h"
-#include "LockedFile.h"
-#include "LockedWrite.h"
 #include "MessageBox.h"
 #include "ModalRun.h"
 #include "ModemRegistry.h"
 #include "SettingsDlg.h"
-#include "support/ForeignFileLock.h"
 #include "support/RegistryFixture.h"
 
 #include <QComboBox>
@@ -280,17 +277,6 @@ TEST_F(SettingsDlgTest, AFailedWriteAndRegistryErrorsAreShownAndTheChoiceStillSt
         EXPECT_THAT(box.text, HasSubstr("234 RegEnumKeyEx\n"));
     }
     EXPECT_EQ(ReadDialerSettings(platform::ProfileFile(m_ini)).name, "Enum Modem");
-
-    {
-        const testsupport::ForeignFileLock held(platform::LockFileOf(m_ini));
-        const platform::ScopedMessageBoxAnswers declined(platform::MessageResult::No);
-        WriteFile(m_ini, "[Modem]\nName=Before\n");
-        RunSettings(PressOk);
-        EXPECT_THAT(declined.shown(),
-                    testing::ElementsAre(testing::Field(&platform::MessageBoxRequest::text,
-                                                        platform::HeldFileQuestion(m_ini))));
-        EXPECT_EQ(testsupport::ReadFile(m_ini), "[Modem]\nName=Before\n");
-    }
 
     m_ini = m_ini / "telmo.ini";
     RunSettings(PressOk);

@@ -397,77 +397,51 @@ TEST(SerialPortNumbersTest, AFileThatCannotBeReadOrIsDamagedIsNeverReplacedAndTh
     // COM7 for the modem that is plugged in, COM3 for an adapter that is not; a new adapter too.
     const std::string kept = "COM7=serial/by-id/usb-Modem_A-if00\n"
                              "COM3=serial/by-id/usb-Adapter_B-if00\n";
-    const struct
-    {
-        const char* what;
-        std::string file;
-        mode_t mode;
-        const char* present;
-    } rows[] = {{"unreadable", kept, 0, "1 ttyUSB0, 2 ttyACM0"},
-                {"damaged", kept + "COM 4 = the fax\n", 0644, "1 ttyUSB0, 7 ttyACM0"}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
+    const std::tuple<std::string, fs::perms, std::string> rows[] = {
+        {kept, fs::perms::none, "1 ttyUSB0, 2 ttyACM0"}, // unreadable
+        {kept + "COM 4 = the fax\n", fs::perms::owner_read, "1 ttyUSB0, 7 ttyACM0"}};
+    for (const auto& [file, mode, present] : rows) {
         TempFolder folder;
         fs::permissions(folder.path(), fs::perms::all);
         // Root reads any file, so the ports are numbered as nobody where the test runs as root.
-        ChildProcess numbering = ChildProcess::Fork([&] {
-            if (geteuid() == 0 && !BecomeNobody())
-                return 1;
+        ChildProcess numbering = ForkAsNobody([&] {
             FakeSerialDevices machine(folder / "machine");
             machine.AddUsb("ttyACM0", "166:0", "Modem", "A");
             machine.AddUsb("ttyUSB0", "188:0", "Adapter", "C");
             fs::create_directories(machine.NumbersFile().parent_path());
-            WriteFile(machine.NumbersFile(), row.file);
-            fs::permissions(machine.NumbersFile(), static_cast<fs::perms>(row.mode));
+            WriteFile(machine.NumbersFile(), file);
+            fs::permissions(machine.NumbersFile(), mode);
             int told = 0;
             SetNoticeHandler([&](const std::string&) { ++told; });
-            std::string seen = Present(SerialPortMap(machine.Roots()), machine) + "; ";
-            seen += Present(SerialPortMap(machine.Roots()), machine) + "; told " +
-                    std::to_string(told) + "; file ";
+            const std::string seen = Present(SerialPortMap(machine.Roots()), machine) + "; " +
+                                     Present(SerialPortMap(machine.Roots()), machine);
             fs::permissions(machine.NumbersFile(), fs::perms::owner_read);
-            seen += ReadFile(machine.NumbersFile()) == row.file ? "kept" : "replaced";
-            WriteFile(folder / "seen", seen);
+            WriteFile(folder / "seen",
+                      seen + "; told " + std::to_string(told) +
+                          (ReadFile(machine.NumbersFile()) == file ? "" : "; replaced"));
             return 0;
         });
         ASSERT_EQ(ExitCode(numbering.WaitForExit()), 0);
-        EXPECT_EQ(ReadFile(folder / "seen"),
-                  std::string(row.present) + "; " + row.present + "; told 1; file kept");
+        EXPECT_EQ(ReadFile(folder / "seen"), present + "; " + present + "; told 1");
     }
 }
 
 TEST(SerialPortNumbersTest, ProgramsNumberingAtOnceGiveDistinctNumbersInOneWholeFile)
 {
-    constexpr int kRounds = 20, kPrograms = 2;
-    for (int round = 0; round < kRounds; ++round) {
+    for (int round = 0; round < 20; ++round) {
         TempFolder folder;
         const fs::path numbers = folder / "serial-ports";
-        WriteFile(folder / ".serial-ports.tmp-1-0", "left by a program that died");
-        int start[2];
-        ASSERT_EQ(pipe(start), 0);
         // Each program sees one device of its own, new to the file they share.
-        std::vector<ChildProcess> programs;
-        for (int program = 0; program < kPrograms; ++program) {
-            programs.push_back(ChildProcess::Fork([&] {
-                FakeSerialDevices machine(folder / std::to_string(program));
-                machine.AddUsb("ttyUSB0", "188:0", "Adapter", std::to_string(program));
-                SerialPortRoots roots = machine.Roots();
-                roots.numbers = numbers;
-                char byte = 0;
-                close(start[1]);
-                if (read(start[0], &byte, 1) != 0)
-                    return 0;
-                return SerialPortMap(roots).Ports().at(0).comNumber;
-            }));
-        }
-        close(start[1]);
-        KeptNumbers given;
-        for (int program = 0; program < kPrograms; ++program)
-            given.emplace(ExitCode(programs[program].WaitForExit()),
-                          "serial/by-id/usb-Adapter_" + std::to_string(program) + "-if00");
-        close(start[0]);
-        ASSERT_EQ(given.size(), std::size_t{kPrograms}) << "a number given twice, round " << round;
-        const KeptNumbersText file = ParseKeptNumbers(ReadFile(numbers));
-        ASSERT_EQ(file.numbers, given) << "round " << round;
-        EXPECT_FALSE(fs::exists(folder / ".serial-ports.tmp-1-0"));
+        const std::vector<int> given = RunAtOnce(2, [&](int program) {
+            FakeSerialDevices machine(folder / std::to_string(program));
+            machine.AddUsb("ttyUSB0", "188:0", "Adapter", std::to_string(program));
+            SerialPortRoots roots = machine.Roots();
+            roots.numbers = numbers;
+            return SerialPortMap(roots).Ports().at(0).comNumber;
+        });
+        ASSERT_NE(given[0], given[1]) << "round " << round;
+        EXPECT_EQ(ParseKeptNumbers(ReadFile(numbers)).numbers,
+                  (KeptNumbers{{given[0], "serial/by-id/usb-Adapter_0-if00"},
+                               {given[1], "serial/by-id/usb-Adapter_1-if00"}}));
     }
 }

@@ -3,10 +3,10 @@
 #include "support/ChildProcess.h"
 #include "support/TempFolder.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 using platform::UucpLock;
 using namespace testsupport;
@@ -15,19 +15,11 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path kDevice = "/dev/ttyTelmoTest0";
-constexpr int kCannotChangeUser = 99;
 
-std::string Hdb(pid_t pid)
+std::string TenColumns(pid_t pid)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(pid));
-    return text;
-}
-
-std::string Binary(pid_t pid)
-{
-    const auto value = static_cast<std::int32_t>(pid);
-    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+    const std::string id = std::to_string(pid);
+    return std::string(10 - id.size(), ' ') + id + "\n";
 }
 
 pid_t EndedProcess()
@@ -38,153 +30,102 @@ pid_t EndedProcess()
 }
 
 // A lock folder as /run/lock is: every user may make files in it and remove only their own.
-class LockFolder
+fs::path LockFolder(const TempFolder& folder)
 {
-public:
-    LockFolder() { fs::permissions(m_folder.path(), fs::perms::all | fs::perms::sticky_bit); }
-    const fs::path& Path() const { return m_folder.path(); }
-    fs::path LockFile() const { return UucpLock::LockFileFor(Path(), kDevice); }
-
-private:
-    TempFolder m_folder;
-};
-
-// What taking the lock came to; a lock taken must name its holder as other programs read it.
-int Outcome(UucpLock::Result result, const fs::path& lockFile)
-{
-    if (result == UucpLock::Result::Taken && ReadFile(lockFile) != Hdb(getpid()))
-        return 3;
-    return static_cast<int>(result);
+    fs::permissions(folder.path(), fs::perms::all | fs::perms::sticky_bit);
+    return folder.path();
 }
 
-enum class Taker
-{
-    ThisUser,
-    AnotherUser // an ordinary user, who cannot signal the owner's processes
-};
-
-class UucpLockTest : public testing::TestWithParam<Taker>
+// Takers of this user, and ordinary users, who cannot signal the lock owner's processes.
+class UucpLockTest : public testing::TestWithParam<bool>
 {};
 
 } // namespace
 
 TEST_P(UucpLockTest, ALiveOwnersLockIsKeptInEveryFormatAndOnlyAProvablyStaleOneTaken)
 {
+    if (GetParam() && geteuid() != 0)
+        GTEST_SKIP() << "only root can act as another user";
     ChildProcess live = ChildProcess::Fork([] { return pause(); });
     const pid_t ended = EndedProcess();
-    const std::string minicom = " minicom root\n";
+    const auto binary = [](pid_t pid) { return std::string(reinterpret_cast<char*>(&pid), 4); };
+    const auto withName = [](pid_t pid) { return TenColumns(pid).substr(0, 10) + " cu ann\n"; };
+    using Result = UucpLock::Result;
     const struct
     {
-        const char* what;
         std::string lock;
-        UucpLock::Result result;
+        Result result;
         bool justMade = false;
     } rows[] = {
-        {"ten columns", Hdb(live.Pid()), UucpLock::Result::HeldByOther},
-        {"ten columns, owner ended", Hdb(ended), UucpLock::Result::Taken},
-        {"with name and user", Hdb(live.Pid()).substr(0, 10) + minicom,
-         UucpLock::Result::HeldByOther},
-        {"with name and user, owner ended", Hdb(ended).substr(0, 10) + minicom,
-         UucpLock::Result::Taken},
-        {"binary", Binary(live.Pid()), UucpLock::Result::HeldByOther},
-        {"binary, owner ended", Binary(ended), UucpLock::Result::Taken},
-        {"empty, just made", "", UucpLock::Result::HeldByOther, true},
-        {"empty for a minute", "", UucpLock::Result::Taken},
-        {"no process id", "garbage\n", UucpLock::Result::HeldByOther},
-        {"process id 0", "0\n", UucpLock::Result::HeldByOther},
-        {"id run into text", std::to_string(ended) + "x\n", UucpLock::Result::HeldByOther},
+        // clang-format off
+        {TenColumns(live.Pid()), Result::HeldByOther}, {TenColumns(ended), Result::Taken},
+        {withName(live.Pid()), Result::HeldByOther},   {withName(ended), Result::Taken},
+        {binary(live.Pid()), Result::HeldByOther},     {binary(ended), Result::Taken},
+        {"", Result::HeldByOther, true},               {"", Result::Taken}, // empty for a minute
+        {"garbage\n", Result::HeldByOther},            {"0\n", Result::HeldByOther},
+        {std::to_string(ended) + "x\n", Result::HeldByOther},
+        // clang-format on
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        LockFolder folder;
-        ChildProcess taker = ChildProcess::Fork([&] {
-            if (GetParam() == Taker::AnotherUser && !BecomeNobody())
-                return kCannotChangeUser;
-            WriteFile(folder.LockFile(), row.lock);
+        SCOPED_TRACE(testing::PrintToString(row.lock));
+        TempFolder folder;
+        const fs::path lockFile = UucpLock::LockFileFor(LockFolder(folder), kDevice);
+        ChildProcess taker = (GetParam() ? ForkAsNobody : ChildProcess::Fork)([&] {
+            WriteFile(lockFile, row.lock);
             const timespec aMinuteAgo[2] = {{time(nullptr) - 60, 0}, {time(nullptr) - 60, 0}};
             if (!row.justMade)
-                utimensat(AT_FDCWD, folder.LockFile().c_str(), aMinuteAgo, 0);
+                utimensat(AT_FDCWD, lockFile.c_str(), aMinuteAgo, 0);
             UucpLock lock;
-            return Outcome(lock.Acquire(folder.Path(), kDevice), folder.LockFile());
+            const Result result = lock.Acquire(folder.path(), kDevice);
+            // A lock taken names its holder as the other programs read it.
+            const bool named = ReadFile(lockFile) == TenColumns(getpid());
+            return result == Result::Taken && !named ? -1 : static_cast<int>(result);
         });
-        const int outcome = ExitCode(taker.WaitForExit());
-        if (outcome == kCannotChangeUser)
-            GTEST_SKIP() << "only root can act as another user";
-        EXPECT_EQ(outcome, static_cast<int>(row.result));
-        if (row.result == UucpLock::Result::HeldByOther) {
-            EXPECT_EQ(ReadFile(folder.LockFile()), row.lock);
+        EXPECT_EQ(ExitCode(taker.WaitForExit()), static_cast<int>(row.result));
+        if (row.result == Result::HeldByOther) {
+            EXPECT_EQ(ReadFile(lockFile), row.lock);
         }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Takers, UucpLockTest, testing::Values(Taker::ThisUser, Taker::AnotherUser),
-                         [](const auto& taker) {
-                             return taker.param == Taker::ThisUser ? "ThisUser" : "AnotherUser";
-                         });
+INSTANTIATE_TEST_SUITE_P(Takers, UucpLockTest, testing::Values(false, true), [](const auto& taker) {
+    return taker.param ? "AnotherUser" : "ThisUser";
+});
 
 TEST(UucpLockRaceTest, OfManyProgramsTakingOverOneStaleLockExactlyOneGetsIt)
 {
-    constexpr int kRounds = 300;
-    constexpr int kTakers = 8;
-    LockFolder folder;
+    TempFolder folder;
+    const fs::path lockFile = UucpLock::LockFileFor(LockFolder(folder), kDevice);
     int roundsWithoutOneHolder = 0;
-    for (int round = 0; round < kRounds; ++round) {
-        WriteFile(folder.LockFile(), Hdb(EndedProcess()));
-        // Every taker starts when the start pipe closes, and holds what it got until all have
-        // tried.
-        int start[2], tried[2], release[2];
-        ASSERT_EQ(pipe(start) | pipe(tried) | pipe(release), 0);
-        std::vector<ChildProcess> takers;
-        for (int i = 0; i < kTakers; ++i) {
-            takers.push_back(ChildProcess::Fork([&] {
-                char byte = 0;
-                close(start[1]), close(release[1]);
-                if (read(start[0], &byte, 1) != 0)
-                    return 2;
-                UucpLock lock;
-                const bool taken = lock.Acquire(folder.Path(), kDevice) == UucpLock::Result::Taken;
-                if (write(tried[1], "x", 1) != 1 || read(release[0], &byte, 1) != 0)
-                    return 2;
-                return taken ? 0 : 1;
-            }));
-        }
-        close(start[1]);
-        char byte = 0;
-        for (int i = 0; i < kTakers; ++i)
-            ASSERT_EQ(read(tried[0], &byte, 1), 1);
-        close(release[1]);
-        int holders = 0;
-        for (ChildProcess& taker : takers)
-            holders += ExitCode(taker.WaitForExit()) == 0;
-        roundsWithoutOneHolder += holders != 1;
-        for (int end : {start[0], tried[0], tried[1], release[0]})
-            close(end);
+    for (int round = 0; round < 150; ++round) {
+        WriteFile(lockFile, TenColumns(EndedProcess()));
+        const std::vector<int> taken = RunAtOnce(8, [&](int) {
+            // Held until this copy of the test ends.
+            return (new UucpLock)->Acquire(folder.path(), kDevice) == UucpLock::Result::Taken;
+        });
+        roundsWithoutOneHolder += std::count(taken.begin(), taken.end(), 1) != 1;
     }
-    EXPECT_EQ(roundsWithoutOneHolder, 0) << "of " << kRounds << " rounds";
+    EXPECT_EQ(roundsWithoutOneHolder, 0) << "of 150";
 }
 
 TEST(UucpLockLinkTest, ALinkPlantedInTheLockFolderIsNeverWrittenThroughAndMeansBusy)
 {
-    LockFolder folder;
-    TempFolder mine;
-    const fs::path victim = mine / "telmo.ini";
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can act as another user";
+    TempFolder folder, mine;
+    const fs::path locks = LockFolder(folder), victim = mine / "telmo.ini";
     WriteFile(victim, "[Modem]\n");
-    // The names an attacker can guess: the lock's, and temporary names made of a process id.
-    ChildProcess planter = ChildProcess::Fork([&] {
-        if (!BecomeNobody())
-            return kCannotChangeUser;
+    // Another user plants links where names can be guessed: the lock's, and temporary names
+    // made of a process id.
+    ChildProcess planter = ForkAsNobody([&] {
         std::error_code error;
-        fs::create_symlink(victim, folder.LockFile(), error);
+        fs::create_symlink(victim, UucpLock::LockFileFor(locks, kDevice), error);
         for (pid_t pid = getppid(); !error && pid < getppid() + 4; ++pid)
-            fs::create_symlink(victim, folder.Path() / ("LTMP." + std::to_string(pid)), error);
+            fs::create_symlink(victim, locks / ("LTMP." + std::to_string(pid)), error);
         return error ? 1 : 0;
     });
-    const int planted = ExitCode(planter.WaitForExit());
-    if (planted == kCannotChangeUser)
-        GTEST_SKIP() << "only root can act as another user";
-    ASSERT_EQ(planted, 0);
+    ASSERT_EQ(ExitCode(planter.WaitForExit()), 0);
     UucpLock lock;
-    EXPECT_EQ(lock.Acquire(folder.Path(), kDevice), UucpLock::Result::HeldByOther);
+    EXPECT_EQ(lock.Acquire(locks, kDevice), UucpLock::Result::HeldByOther);
     EXPECT_EQ(ReadFile(victim), "[Modem]\n");
-    EXPECT_TRUE(fs::is_symlink(folder.LockFile()));
 }

@@ -11,7 +11,6 @@
 #include "SystemTray.h"
 #include "support/ChildProcess.h"
 #include "support/FakeCommands.h"
-#include "support/ForeignFileLock.h"
 #include "support/TelmoIni.h"
 #include "support/TempFolder.h"
 #include "support/VanishedWorkingFolder.h"
@@ -435,18 +434,25 @@ TEST_F(MainDlgTest, AFailedWriteSaysSoAndKeepsTheEditorWithTheTypedText)
     std::filesystem::rename(moved, m_folder.path());
 }
 
-TEST_F(MainDlgTest, ASaveWhileAnotherProgramHoldsTheBookNamesItAndNoKeepsTheTypedText)
+TEST_F(MainDlgTest, ASaveWhileAnotherProgramHoldsTheBookNamesItAndTriesAgainWhenAsked)
 {
     CMainDlg& dialog = Start(kThreeEntries);
     dialog.OnCommand(32790);
     Field(1000)->setText("Renamed");
-    const testsupport::ForeignFileLock held(platform::LockFileOf(m_ini));
-    platform::ScopedMessageBoxAnswers answers(MessageResult::No);
+    auto held = std::make_optional(testsupport::HoldFileLock(platform::LockFileOf(m_ini)));
+    // No; then Yes while the other program holds on, and Yes once it has let go.
+    const MessageResult answers[] = {MessageResult::No, MessageResult::Yes, MessageResult::Yes};
+    platform::ScopedMessageBoxAnswers asked([&](const platform::MessageBoxRequest&) {
+        if (asked.shown().size() == 3)
+            held.reset();
+        return answers[asked.shown().size() - 1];
+    });
     Click("1005");
-    ASSERT_EQ(answers.shown().size(), 1u) << "the question alone";
-    EXPECT_EQ(answers.shown()[0].text, platform::HeldFileQuestion(m_ini));
-    EXPECT_TRUE(EditorVisible() && Text(1000) == "Renamed");
-    EXPECT_EQ(ReadFile(m_ini), kThreeEntries);
+    EXPECT_TRUE(asked.shown().size() == 1 && EditorVisible() && Text(1000) == "Renamed");
+    Click("1005");
+    ASSERT_EQ(asked.shown().size(), 3u);
+    EXPECT_EQ(asked.shown()[2].text, platform::HeldFileQuestion(m_ini));
+    EXPECT_EQ(EntryTitles(), (Texts{"Bakery", "Renamed", "Zoo"}));
 }
 
 TEST_F(MainDlgTest, WithoutANotificationAreaTheUserIsToldOnceAndNoEndsTelmo)
