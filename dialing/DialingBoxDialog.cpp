@@ -16,7 +16,8 @@ DialingBoxDialog::DialingBoxDialog(QWidget* parent)
     setWindowModality(Qt::ApplicationModal);
     m_text->setTextFormat(Qt::PlainText);
     m_text->setWordWrap(true);
-    m_text->setMinimumWidth(m_text->fontMetrics().averageCharWidth() * 40);
+    // Wide enough for the modem's line "Click OK when call is answered or to stop dialing."
+    m_text->setMinimumWidth(m_text->fontMetrics().averageCharWidth() * 56);
     auto* layout = new QVBoxLayout(this);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(m_text);
@@ -63,9 +64,19 @@ void DialingBoxDialog::End()
     Choose(Choice::Ended);
 }
 
+DialingBoxDialog::~DialingBoxDialog()
+{
+    Hide();
+}
+
 void DialingBoxDialog::Hide()
 {
+    if (!isVisible())
+        return;
     hide();
+    // The card the box covered takes the keys again, with or without a window manager.
+    if (QWidget* card = parentWidget())
+        card->activateWindow();
 }
 
 void DialingBoxDialog::reject()

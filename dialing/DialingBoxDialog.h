@@ -15,6 +15,7 @@ class DialingBoxDialog : public QDialog, public DialingBox
 {
 public:
     explicit DialingBoxDialog(QWidget* parent);
+    ~DialingBoxDialog() override;
 
     void Show(const std::string& text, Buttons buttons) override;
     Choice Wait() override;

@@ -38,9 +38,10 @@ void TellOnce(Memory& memory, const std::string& problem, const fs::path& file)
 {
     if (std::exchange(memory.told, true))
         return;
-    TellUser(file.string() + " " + problem +
-             " Telmo leaves the file as it is and numbers the serial ports in memory until it "
-             "ends, so a modem may show another COM number than it did.");
+    TellUser("Telmo keeps the COM numbers of the serial ports in " + file.string() + ", which " +
+             problem +
+             " Until then Telmo leaves the file as it is and numbers the ports in memory, so a "
+             "modem may show another COM number than it did.");
 }
 
 std::string BadLinesProblem(const std::vector<std::size_t>& lines)
@@ -156,7 +157,7 @@ std::vector<int> NumberDevices(const fs::path& file, const std::vector<std::stri
     // is nothing the user need do about it.
     if (numbers)
         return *numbers;
-    TellOnce(memory, "could not be read (" + error.message() + ").", file);
+    TellOnce(memory, "could not be read (" + error.message() + "): correct its permissions.", file);
     return AssignInMemory(memory, {}, identities, reserved);
 }
 
