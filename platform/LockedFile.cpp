@@ -156,27 +156,6 @@ std::filesystem::path LockFileOf(const std::filesystem::path& file)
     return FolderOf(file) / ("." + file.filename().string() + ".lock");
 }
 
-std::error_code ReadWholeFile(const std::filesystem::path& file, std::string& bytes, bool& exists)
-{
-    bytes.clear();
-    exists = false;
-    FileDescriptor fd(open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid())
-        return errno == ENOENT ? std::error_code() : LastError();
-    exists = true;
-    char buffer[65536];
-    for (;;) {
-        ssize_t count = read(fd.get(), buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return LastError();
-        if (count == 0)
-            return {};
-        bytes.append(buffer, static_cast<std::size_t>(count));
-    }
-}
-
 std::error_code UpdateLockedFile(const std::filesystem::path& path, const FileChange& change)
 {
     const std::filesystem::path file = ResolveLinks(path);
@@ -189,6 +168,7 @@ std::error_code UpdateLockedFile(const std::filesystem::path& path, const FileCh
 
     std::string before;
     bool exists = false;
+    // A file that exists but cannot be read is never replaced by one holding only the changes.
     if (std::error_code error = ReadWholeFile(file, before, exists))
         return error;
     const std::optional<std::string> after = change(before);

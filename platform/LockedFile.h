@@ -26,10 +26,6 @@ inline constexpr std::chrono::milliseconds kLockWait{80};
 // The small file beside `file` (".<name>.lock", kept) whose lock guards every change of it.
 std::filesystem::path LockFileOf(const std::filesystem::path& file);
 
-// Reads the whole file. A missing file reads as empty, with `exists` false; any other failure is
-// returned, so that a file that exists but cannot be read is never taken for an empty one.
-std::error_code ReadWholeFile(const std::filesystem::path& file, std::string& bytes, bool& exists);
-
 // What a change makes of a file's bytes (empty for a missing file): the new bytes, or nothing to
 // leave the file as it is.
 using FileChange = std::function<std::optional<std::string>(const std::string& before)>;

@@ -1,5 +1,6 @@
 #include "ProfileFile.h"
 
+#include "AtomicFile.h"
 #include "LockedFile.h"
 
 namespace platform {

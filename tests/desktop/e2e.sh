@@ -12,7 +12,11 @@
 # (weston with XWayland, the host's clicks sent over D-Bus as a host sends them): only what
 # differs there: how the clicks arrive, who shows which menu, and the area coming and going.
 #
-# Usage: e2e.sh <folder holding telmo and telmo-import> <output folder> [trayer|sni|xfce|wayland]
+# package (trayer, the unpacked Debian package's programs): where a shared installation keeps
+# the phone book.
+#
+# Usage: e2e.sh <folder holding telmo and telmo-import> <output folder>
+#               [trayer|sni|xfce|wayland|package]
 # Exit code 0 when every step passed, 1 on a failure, 77 when the tools are missing (skipped).
 # shellcheck disable=SC2317 # the helpers run through check and wait_until
 set -uo pipefail
@@ -20,10 +24,11 @@ set -uo pipefail
 variant=${3:-trayer}
 tray_host=$variant
 [ "$variant" = wayland ] && tray_host=sni
+[ "$variant" = package ] && tray_host=trayer
 # shellcheck source=desktop_lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/desktop_lib.sh"
 case $variant in
-trayer) desktop_require Xvfb xdotool xwininfo xprop import convert python3 xclip ;;
+trayer | package) desktop_require Xvfb xdotool xwininfo xprop import convert python3 xclip ;;
 wayland) desktop_require weston weston-screenshooter Xwayland xdotool xwininfo xprop ;;
 *) desktop_require Xvfb xdotool xwininfo xprop import convert python3 ;;
 esac
@@ -43,10 +48,18 @@ fi
 
 # The program folder as an installation lays it out. Copies, not links: the import program
 # finds telmo.ini beside its own file, and /proc/self/exe of a symbolic link names the target.
+# The package's programs stay where it put them, and the phone book starts where an earlier
+# installation into ~/.local kept it.
 book=$work/telmo
 mkdir "$book"
-cp "$bin/telmo" "$bin/telmo-import" "$book/" || exit 1
-ini=$book/telmo.ini
+if [ "$variant" = package ]; then
+    export HOME=$work/home
+    ini=$HOME/.local/lib/telmo/telmo.ini
+    mkdir -p "$(dirname "$ini")"
+else
+    cp "$bin/telmo" "$bin/telmo-import" "$book/" || exit 1
+    ini=$book/telmo.ini
+fi
 cat >"$ini" <<'EOF'
 [General]
 Count=2
@@ -155,9 +168,67 @@ late_and_restarted_area() {
     wait_until 30 process_ended "$telmo_pid"
 }
 
+# New Entry, from the one command menu: the name has the focus, Tab goes to the home phone, Enter
+# saves Carol between Bakery and Zoo.
+new_entry_carol() {
+    check "a right click opened one menu" one_command_menu
+    shot 06-command-menu
+    xdotool key Down Return
+    check "New Entry opened the editor with the focus" wait_until 30 window_focused '^Telmo$'
+    xdotool type --delay 20 'Carol'
+    xdotool key Tab
+    xdotool type --delay 20 '030 555-0199'
+    shot 07-new-entry
+    xdotool key Return
+    check "Enter saved and closed the editor" wait_until 30 window_gone '^Telmo$'
+    check "telmo.ini holds Carol between Bakery and Zoo" \
+        has_entry Item2 Carol HomePhone '030 555-0199' 1
+    check "the icon came back" wait_until 30 icon_shown
+}
+# Import Entries: the wizard, page by page, brings in two people after three entries. Qt handles
+# each key in turn, and Enter (Next) sets up the next page before the next key is read, so the
+# keys need no pauses.
+import_two_people() {
+    local wizard wizard_pid
+    printf '%s\n' 'First Name,Last Name,Mobile Phone,Work Phone' 'Anna,Smith,0170 111,' \
+        'Max,Mustermann,,030 999' 'Nobody,Here,,' >"$work/contacts.csv"
+    command_menu Down Down Down Down Right
+    wait_until 10 menus_shown = 2
+    shot 08-import-command
+    xdotool key Return
+    check "Import Entries opened the wizard" wait_until 60 visible_window '^Wizard$'
+    wizard=$(window_named '^Wizard$')
+    wizard_pid=$(xdotool getwindowpid "$wizard" 2>/dev/null)
+    check "the wizard names its process" test -n "$wizard_pid" && pids+=("$wizard_pid")
+    # A person moves the pointer onto the wizard to type there.
+    xdotool mousemove --window "$wizard" 20 20
+    check "the wizard has the keyboard focus" wait_until 30 window_focused '^Wizard$'
+    shot 09-wizard-import-from
+    xdotool key Return
+    xdotool type --delay 10 "$work/contacts.csv"
+    shot 10-wizard-select-file
+    xdotool key Return
+    shot 11-wizard-match-fields
+    # Page 4 starts on Delete Existing Entries; the names list and Select All follow.
+    xdotool key Return Tab Tab space
+    shot 12-wizard-select-names
+    # Enter would press the focused Select All again: Finish by its mnemonic.
+    xdotool key alt+f
+    check "the import finished" wait_until 60 visible_window '^Done$'
+    shot 13-import-done
+    xdotool key Return
+    check "the wizard ended" wait_until 30 process_ended "$wizard_pid"
+    # The one without a number is never offered.
+    check "telmo.ini holds Anna Smith first" has_entry Item3 'Anna Smith' CellPhone '0170 111' 0
+    check "telmo.ini holds Max Mustermann fourth" \
+        has_entry Item4 'Max Mustermann' WorkPhone '030 999' 3
+    check "telmo.ini counts five entries, the last at position 4" \
+        test "$(ini_value General Count)" = 5 -a "$(ini_value General TopPos)" = 4
+}
+
 # The whole path under trayer.
 trayer_path() {
-    local started flashed=0 height2 height3 height5 row wizard wizard_pid
+    local started flashed=0 height2 height3 height5 row
     start_tray_host
     check "trayer started" wait_until 60 tray_host_shown || desktop_finish
 
@@ -203,61 +274,12 @@ trayer_path() {
     check "the icon came back" wait_until 30 icon_shown
     check "telmo runs on after the editor closed" kill -0 "$telmo_pid"
 
-    # 3. New Entry, from the one command menu: the name has the focus, Tab goes to the home
-    # phone, Enter saves.
-    check "a right click opened one menu" one_command_menu
-    shot 06-command-menu
-    xdotool key Down Return
-    check "New Entry opened the editor with the focus" wait_until 30 window_focused '^Telmo$'
-    xdotool type --delay 20 'Carol'
-    xdotool key Tab
-    xdotool type --delay 20 '030 555-0199'
-    shot 07-new-entry
-    xdotool key Return
-    check "Enter saved and closed the editor" wait_until 30 window_gone '^Telmo$'
-    check "telmo.ini holds Carol between Bakery and Zoo" \
-        has_entry Item2 Carol HomePhone '030 555-0199' 1
-    check "the icon came back" wait_until 30 icon_shown
+    # 3. A new entry, then two people imported.
+    new_entry_carol
     height3=$(entry_menu_height)
+    import_two_people
 
-    # 4. Import Entries: the wizard, page by page. Qt handles each key in turn, and Enter (Next)
-    # sets up the next page before the next key is read, so the keys need no pauses.
-    printf '%s\n' 'First Name,Last Name,Mobile Phone,Work Phone' 'Anna,Smith,0170 111,' \
-        'Max,Mustermann,,030 999' 'Nobody,Here,,' >"$work/contacts.csv"
-    command_menu Down Down Down Down Right
-    wait_until 10 menus_shown = 2
-    shot 08-import-command
-    xdotool key Return
-    check "Import Entries opened the wizard" wait_until 60 visible_window '^Wizard$'
-    wizard=$(window_named '^Wizard$')
-    wizard_pid=$(xdotool getwindowpid "$wizard" 2>/dev/null)
-    check "the wizard names its process" test -n "$wizard_pid" && pids+=("$wizard_pid")
-    # A person moves the pointer onto the wizard to type there.
-    xdotool mousemove --window "$wizard" 20 20
-    check "the wizard has the keyboard focus" wait_until 30 window_focused '^Wizard$'
-    shot 09-wizard-import-from
-    xdotool key Return
-    xdotool type --delay 10 "$work/contacts.csv"
-    shot 10-wizard-select-file
-    xdotool key Return
-    shot 11-wizard-match-fields
-    # Page 4 starts on Delete Existing Entries; the names list and Select All follow.
-    xdotool key Return Tab Tab space
-    shot 12-wizard-select-names
-    # Enter would press the focused Select All again: Finish by its mnemonic.
-    xdotool key alt+f
-    check "the import finished" wait_until 60 visible_window '^Done$'
-    shot 13-import-done
-    xdotool key Return
-    check "the wizard ended" wait_until 30 process_ended "$wizard_pid"
-    # The one without a number is never offered.
-    check "telmo.ini holds Anna Smith first" has_entry Item3 'Anna Smith' CellPhone '0170 111' 0
-    check "telmo.ini holds Max Mustermann fourth" \
-        has_entry Item4 'Max Mustermann' WorkPhone '030 999' 3
-    check "telmo.ini counts five entries, the last at position 4" \
-        test "$(ini_value General Count)" = 5 -a "$(ini_value General TopPos)" = 4
-
-    # 5. The menu shows the imported people only after Refresh.
+    # 4. The menu shows the imported people only after Refresh.
     check "before Refresh the menu is unchanged" test "$(entry_menu_height)" = "$height3"
     command_menu Down Down Down Return
     wait_until 10 no_menus_open
@@ -275,7 +297,7 @@ trayer_path() {
         open_card 'Max Mustermann' Down Down Down Down Right Down
     check "the card closed" close_card 'Max Mustermann'
 
-    # 6. A double click, then Exit.
+    # 5. A double click, then Exit.
     double_click 16-
     exit_telmo
     shot 17-exit
@@ -291,6 +313,29 @@ trayer_path() {
     shot 19-no-notification-area
     xdotool key Escape
     check "No ended telmo" wait_until 30 process_ended "$telmo_pid"
+}
+
+# The package's programs, installed for every user of the machine. Started by name from the home
+# folder, as from a terminal, the tray program takes the phone book of an earlier installation
+# into ~/.local over into the user's data folder; it and the import wizard it starts write that
+# book, and the earlier one stays as it was.
+package_path() {
+    local earlier=$ini
+    cp "$earlier" "$work/earlier-book"
+    ini=$XDG_DATA_HOME/telmo/telmo.ini
+    start_tray_host
+    check "trayer started" wait_until 60 tray_host_shown || desktop_finish
+    start_telmo "$bin/telmo" "$HOME"
+    check "the icon is in the notification area" wait_until 60 icon_shown || desktop_finish
+    shot 01-start
+    check "the earlier phone book was taken over" cmp "$earlier" "$ini"
+    check "Bakery's submenu opened" pick_number Down Right
+    shot 02-entry-menu
+    close_menus
+    new_entry_carol
+    import_two_people
+    check "the earlier phone book stayed as it was" cmp "$work/earlier-book" "$earlier"
+    exit_telmo
 }
 
 # A StatusNotifierItem host on X: the left click arrives as Activate and opens telmo's own menu,
@@ -390,8 +435,9 @@ case $variant in
 trayer) trayer_path ;;
 sni | xfce) host_path ;;
 wayland) wayland_path ;;
+package) package_path ;;
 *)
-    echo "unknown variant $variant: trayer, sni, xfce or wayland"
+    echo "unknown variant $variant: trayer, sni, xfce, wayland or package"
     exit 2
     ;;
 esac
