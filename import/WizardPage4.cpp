@@ -3,6 +3,8 @@
 #include "CsvSource.h"
 #include "ImportStrings.h"
 #include "ImportWriting.h"
+#include "LockedFile.h"
+#include "LockedWrite.h"
 #include "MessageBox.h"
 #include "NameListModel.h"
 #include "PhoneBookError.h"
@@ -257,9 +259,13 @@ void CWizardPage4::ImportEntries()
 void CWizardPage4::WriteChosenRows(const std::vector<SourceRow>& rows)
 {
     platform::ProfileFile file(Sheet().IniPath());
-    const std::error_code error = WriteImport(file, rows, m_deleteExisting->isChecked());
+    const std::error_code error = platform::WriteAskingWhileHeld(
+        this, file.Path(), [&] { return WriteImport(file, rows, m_deleteExisting->isChecked()); });
     if (!error)
         return FinishImport();
+    // A file another program kept locked was named when the user chose not to try again.
+    if (error == platform::FileLockError::Held)
+        return;
     if (error == PhoneBookError::Full) {
         // Another program added entries since they were counted, or the book has no section
         // number left.

@@ -1,4 +1,5 @@
 #include "AtomicFile.h"
+#include "LockedFile.h"
 #include "ProfileFile.h"
 #include "support/ChildProcess.h"
 #include "support/FileSizeLimit.h"
@@ -7,6 +8,7 @@
 
 #include <climits>
 #include <csignal>
+#include <future>
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/stat.h>
@@ -203,9 +205,15 @@ TEST(ProfileFileTest, TwoProcessesWritingAtOnceLoseNoKey)
     std::vector<ChildProcess> writers;
     for (const std::string prefix : {"a", "b"}) {
         writers.push_back(ChildProcess::Fork([&] {
-            for (int i = 0; i < 500; ++i)
-                if (ProfileFile(path).WriteInt("Keys", prefix + std::to_string(i), i))
+            for (int i = 0; i < 500; ++i) {
+                std::error_code error;
+                // As a user would: a write the other writer kept waiting too long is tried again.
+                while ((error = ProfileFile(path).WriteInt("Keys", prefix + std::to_string(i),
+                                                           i)) == FileLockError::Held) {
+                }
+                if (error)
                     return 1;
+            }
             return 0;
         }));
     }
@@ -215,6 +223,24 @@ TEST(ProfileFileTest, TwoProcessesWritingAtOnceLoseNoKey)
     for (int i = 0; i < 500; ++i)
         for (const std::string prefix : {"a", "b"})
             ASSERT_EQ(document.ReadInt("Keys", prefix + std::to_string(i), -1), i) << prefix << i;
+}
+
+TEST(ProfileFileTest, AWriteGivesUpWritingNothingWhileAnotherProgramKeepsTheLock)
+{
+    TempFolder folder;
+    const fs::path path = folder / "telmo.ini";
+    WriteFile(path, "[General]\nCount=2\n");
+    {
+        std::future<std::error_code> write; // outlives the lock, so that a write that waits ends
+        const ChildProcess held = HoldFileLock(LockFileOf(path));
+        write = std::async(std::launch::async,
+                           [&] { return ProfileFile(path).WriteInt("General", "Count", 3); });
+        ASSERT_EQ(write.wait_for(std::chrono::seconds(30)), std::future_status::ready)
+            << "the write waits on";
+        EXPECT_EQ(write.get(), FileLockError::Held);
+        EXPECT_EQ(ReadFile(path), "[General]\nCount=2\n");
+    }
+    EXPECT_FALSE(ProfileFile(path).WriteInt("General", "Count", 3)) << "once the lock is free";
 }
 
 TEST(ProfileFileTest, AWriterKilledInTheMiddleOfAWriteLeavesAWholeFile)

@@ -1,4 +1,6 @@
 #include "EntryMenu.h"
+#include "LockedFile.h"
+#include "LockedWrite.h"
 #include "MainDlg.h"
 #include "MessageBox.h"
 #include "ModalRun.h"
@@ -449,6 +451,27 @@ TEST_F(MainDlgTest, AFailedWriteSaysSoAndKeepsTheEditorWithTheTypedText)
     EXPECT_TRUE(EditorVisible() && Text(1000) == "Renamed");
     std::filesystem::remove(m_folder.path());
     std::filesystem::rename(moved, m_folder.path());
+}
+
+TEST_F(MainDlgTest, ASaveWhileAnotherProgramHoldsTheBookNamesItAndTriesAgainWhenAsked)
+{
+    CMainDlg& dialog = Start(kThreeEntries);
+    dialog.OnCommand(32790);
+    Field(1000)->setText("Renamed");
+    auto held = std::make_optional(testsupport::HoldFileLock(platform::LockFileOf(m_ini)));
+    // No; then Yes while the other program holds on, and Yes once it has let go.
+    const MessageResult answers[] = {MessageResult::No, MessageResult::Yes, MessageResult::Yes};
+    platform::ScopedMessageBoxAnswers asked([&](const platform::MessageBoxRequest&) {
+        if (asked.shown().size() == 3)
+            held.reset();
+        return answers[asked.shown().size() - 1];
+    });
+    Click("1005");
+    EXPECT_TRUE(asked.shown().size() == 1 && EditorVisible() && Text(1000) == "Renamed");
+    Click("1005");
+    ASSERT_EQ(asked.shown().size(), 3u);
+    EXPECT_EQ(asked.shown()[2].text, platform::HeldFileQuestion(m_ini));
+    EXPECT_EQ(EntryTitles(), (Texts{"Bakery", "Renamed", "Zoo"}));
 }
 
 TEST_F(MainDlgTest, WithoutANotificationAreaTheUserIsToldOnceAndNoEndsTelmo)
