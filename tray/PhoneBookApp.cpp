@@ -9,6 +9,7 @@
 #include "SessionPlatform.h"
 #include "Shell.h"
 #include "SingleInstance.h"
+#include "TrayHostProbe.h"
 
 #include <QApplication>
 #include <cstdlib>

@@ -2,6 +2,7 @@
 #include "MenuTracking.h"
 #include "MessageBox.h"
 #include "NotifyIcon.h"
+#include "TrayHostProbe.h"
 #include "support/PrivateBus.h"
 #include "support/WaitUntil.h"
 
