@@ -3,6 +3,7 @@
 #include "PopupPlacement.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -73,6 +74,21 @@ class PopupPlacementTest : public testing::TestWithParam<PlacementRow>
 constexpr ScreenArea kScreen{0, 0, 1024, 768, 1};
 
 } // namespace
+
+namespace platform {
+
+void PrintTo(const ScreenPoint& point, std::ostream* out)
+{
+    *out << point.x << "," << point.y;
+}
+
+void PrintTo(const ScreenArea& screen, std::ostream* out)
+{
+    *out << screen.width << "x" << screen.height << "+" << screen.x << "+" << screen.y << "*"
+         << screen.scale;
+}
+
+} // namespace platform
 
 TEST_P(PopupPlacementTest, APopupHasACornerAtTheClickAndStaysOnTheScreen)
 {

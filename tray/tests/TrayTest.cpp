@@ -222,14 +222,15 @@ TEST(SystemTrayTest, ClicksOnTheIconShowItsMenusAndTheTrayTidiesUpAtTheEnd)
             {129, 514, "Changed"},   {129, 0x10000 | 514, "Changed"},
             {129, 517, "New Entry"}, {130, 514, ""},
             {130, 517, ""},          {129, 513, ""}};
+        const platform::ScreenPoint clicked{780, 15};
         for (const auto& [icon, message, firstItem] : rows) {
             SCOPED_TRACE(message);
             desktop.shown.clear();
-            EXPECT_EQ(tray.OnIconNotification(icon, message, platform::ScreenPoint{780, 15}),
-                      icon == 129 ? 1 : 0);
+            desktop.shownAt.reset();
+            EXPECT_EQ(tray.OnIconNotification(icon, message, clicked), icon == 129 ? 1 : 0);
             EXPECT_EQ(desktop.shown.empty() ? "" : desktop.shown[0][0], firstItem);
+            EXPECT_EQ(desktop.shownAt == clicked, !firstItem.empty()) << "at the area's point";
         }
-        EXPECT_EQ(desktop.shownAt, (platform::ScreenPoint{780, 15}));
         desktop.lastAdded.onAreaMenuOpened();
         EXPECT_EQ(desktop.shown.back(), Texts{"ended"});
         desktop.choose(32771);
