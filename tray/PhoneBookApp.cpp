@@ -31,8 +31,8 @@ int CPhoneBookApp::Run(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
-    platform::DesktopTrayHostProbe trayHosts;
-    platform::SystemTrayIconService icons(trayHosts);
+    platform::DesktopTrayHostProbe trayHosts(QDBusConnection::sessionBus());
+    platform::DesktopNotifyIconService icons(trayHosts);
     platform::QMenuTracker tracker;
     CMainDlg mainWindow(iniPath, icons, tracker, &CPhoneBookApp::OnCommand);
     mainWindow.OnInitDialog();

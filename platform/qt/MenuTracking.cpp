@@ -4,8 +4,10 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMetaObject>
+#include <QScreen>
 
 namespace platform {
 
@@ -34,8 +36,7 @@ void FillQMenu(QMenu& target, const Menu& menu)
     }
 }
 
-} // namespace
-
+// The QMenu showing a menu model; '&' shows as itself, a tab starts the right-hand column.
 std::unique_ptr<QMenu> CreateQMenu(const Menu& menu)
 {
     auto qmenu = std::make_unique<QMenu>();
@@ -43,7 +44,9 @@ std::unique_ptr<QMenu> CreateQMenu(const Menu& menu)
     return qmenu;
 }
 
-void DeliverCommandsLater(QMenu& menu, MenuTracker::CommandHandler onCommand)
+// Every command item of the QMenu and its submenus, when chosen, hands its id to onCommand from
+// the event loop, once the popup has closed.
+void DeliverCommandsLater(QMenu& menu, const MenuTracker::CommandHandler& onCommand)
 {
     for (QAction* action : menu.actions()) {
         if (action->menu()) {
@@ -58,16 +61,41 @@ void DeliverCommandsLater(QMenu& menu, MenuTracker::CommandHandler onCommand)
     }
 }
 
-bool QMenuTracker::TrackPopupMenu(const Menu& popup, CommandHandler onCommand)
+// Where the menu goes for a point the display server gave.
+QPoint PopupPosition(const QMenu& menu, ScreenPoint at)
+{
+    const QPoint point(at.x, at.y);
+    const QScreen* screen = QGuiApplication::screenAt(point);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    // The area Qt itself keeps popups in, so it moves none of them again.
+    const QRect area = screen->availableGeometry();
+    const QSize size = menu.sizeHint();
+    const ScreenPoint topLeft =
+        PopupTopLeft(at, size.width(), size.height(),
+                     {area.x(), area.y(), area.width(), area.height(), screen->devicePixelRatio()});
+    return {topLeft.x, topLeft.y};
+}
+
+} // namespace
+
+bool QMenuTracker::TrackPopupMenu(const Menu& popup, std::optional<ScreenPoint> at,
+                                  CommandHandler onCommand)
 {
     if (OpenMenu())
         return false;
     QMenu* menu = CreateQMenu(popup).release();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    DeliverCommandsLater(*menu, std::move(onCommand));
+    DeliverCommandsLater(*menu, onCommand);
     m_open = menu;
-    menu->popup(QCursor::pos());
+    menu->popup(at ? PopupPosition(*menu, *at) : QCursor::pos());
     return true;
+}
+
+void QMenuTracker::EndMenu()
+{
+    if (QMenu* open = OpenMenu())
+        open->close();
 }
 
 QMenu* QMenuTracker::OpenMenu() const

@@ -1,14 +1,9 @@
 #include "NotifyIcon.h"
 
-#include "MenuTracking.h"
+#include "StatusNotifierItem.h"
+#include "StatusNotifierWatch.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusServiceWatcher>
-#include <QDBusVariant>
 #include <QGuiApplication>
-#include <QMenu>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -18,10 +13,6 @@ namespace platform {
 
 namespace {
 
-const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
-
-// A watcher that does not answer must not freeze the program's looks for an area.
-constexpr int kWatcherTimeoutMs = 1000;
 constexpr int kLookForAreaIntervalMs = 500;
 
 // The X screen the program's display names (":0.1" is screen 1), as Qt connects to it.
@@ -33,26 +24,41 @@ int DisplayScreenNumber()
     return dot ? std::atoi(dot + 1) : 0;
 }
 
-} // namespace
-
-TrayHost ChooseTrayHost(bool statusNotifierHostRegistered, bool xembedTrayOwned)
+DisplaySession CurrentDisplaySession()
 {
-    if (statusNotifierHostRegistered)
-        return TrayHost::StatusNotifier;
-    return xembedTrayOwned ? TrayHost::XEmbed : TrayHost::None;
+    if (QGuiApplication::platformName() == "wayland")
+        return DisplaySession::Wayland;
+    const bool waylandSession = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+                                qEnvironmentVariable("XDG_SESSION_TYPE") == "wayland";
+    return waylandSession ? DisplaySession::XWayland : DisplaySession::X11;
 }
 
-bool DesktopTrayHostProbe::StatusNotifierHostRegistered() const
+} // namespace
+
+DesktopTrayHostProbe::DesktopTrayHostProbe(const QDBusConnection& bus)
+    : m_watch(std::make_unique<StatusNotifierWatch>(bus))
+{}
+
+DesktopTrayHostProbe::~DesktopTrayHostProbe() = default;
+
+std::optional<bool> DesktopTrayHostProbe::StatusNotifierHostRegistered() const
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(kWatcherService))
-        return false;
-    QDBusMessage get = QDBusMessage::createMethodCall(kWatcherService, "/StatusNotifierWatcher",
-                                                      "org.freedesktop.DBus.Properties", "Get");
-    get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
-    const QDBusMessage reply = bus.call(get, QDBus::Block, kWatcherTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
-           qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool();
+    return m_watch->HostRegistered();
+}
+
+std::optional<std::string> DesktopTrayHostProbe::WatcherProgram() const
+{
+    return m_watch->WatcherProgram();
+}
+
+void DesktopTrayHostProbe::Look()
+{
+    m_watch->Look();
+}
+
+void DesktopTrayHostProbe::SetListener(std::function<void(bool newWatcher)> listener)
+{
+    m_watch->SetListener(std::move(listener));
 }
 
 bool DesktopTrayHostProbe::XEmbedTrayOwned() const
@@ -78,113 +84,132 @@ bool DesktopTrayHostProbe::XEmbedTrayOwned() const
     return owned;
 }
 
-SystemTrayIconService::SystemTrayIconService(const TrayHostProbe& probe) : m_probe(probe)
+QDBusConnection ConnectToSessionBus(const QString& name)
+{
+    return QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
+}
+
+DesktopNotifyIconService::DesktopNotifyIconService(TrayHostProbe& probe, BusConnector connect)
+    : m_probe(probe), m_connect(std::move(connect))
 {
     m_lookForArea.setInterval(kLookForAreaIntervalMs);
-    QObject::connect(&m_lookForArea, &QTimer::timeout, this,
-                     &SystemTrayIconService::ShowWaitingIcons);
+    QObject::connect(&m_lookForArea, &QTimer::timeout, this, [this] {
+        m_probe.Look();
+        ShowWaitingIcons();
+    });
+    m_probe.SetListener([this](bool newWatcher) { OnProbeChanged(newWatcher); });
 }
 
-SystemTrayIconService::~SystemTrayIconService()
+DesktopNotifyIconService::~DesktopNotifyIconService()
 {
-    // Each tray icon goes before the menu it shows.
-    for (auto& entry : m_icons)
-        delete entry.second.shown;
+    m_probe.SetListener(nullptr);
 }
 
-bool SystemTrayIconService::Add(const NotifyIconData& icon)
+bool DesktopNotifyIconService::Add(const NotifyIconData& icon)
 {
     if (m_icons.count(icon.id))
         return false;
-    m_icons.emplace(icon.id, Icon{icon, nullptr, nullptr});
+    m_icons[icon.id].data = icon;
     ShowWaitingIcons();
     return true;
 }
 
-bool SystemTrayIconService::Delete(unsigned id)
+bool DesktopNotifyIconService::Modify(const NotifyIconData& icon)
 {
-    auto found = m_icons.find(id);
+    auto found = m_icons.find(icon.id);
     if (found == m_icons.end())
         return false;
-    delete found->second.shown;
-    m_icons.erase(found);
+    found->second.data = icon;
+    if (found->second.item)
+        found->second.item->Show(icon, Plan());
     return true;
 }
 
-void SystemTrayIconService::SetCallback(Callback callback)
+bool DesktopNotifyIconService::Delete(unsigned id)
+{
+    return m_icons.erase(id) > 0;
+}
+
+void DesktopNotifyIconService::SetCallback(Callback callback)
 {
     m_callback = std::move(callback);
 }
 
-TrayHost SystemTrayIconService::ProbedHost() const
+bool DesktopNotifyIconService::IsAreaAvailable() const
 {
-    return ChooseTrayHost(m_probe.StatusNotifierHostRegistered(), m_probe.XEmbedTrayOwned());
+    return ChooseTrayHost(m_probe.StatusNotifierHostRegistered(), m_probe.XEmbedTrayOwned()) !=
+           TrayHost::None;
 }
 
-bool SystemTrayIconService::IsAreaAvailable() const
+StatusNotifierPlan DesktopNotifyIconService::Plan() const
 {
-    return ProbedHost() != TrayHost::None;
+    return PlanStatusNotifierItem(m_probe.WatcherProgram().value_or(""), CurrentDisplaySession());
 }
 
-void SystemTrayIconService::ShowWaitingIcons()
+void DesktopNotifyIconService::OnProbeChanged(bool newWatcher)
 {
-    const bool waiting = std::any_of(m_icons.begin(), m_icons.end(),
-                                     [](const auto& entry) { return !entry.second.shown; });
+    // The items know the old watcher only; the new one may belong to another kind of host.
+    if (newWatcher && m_host == TrayHost::StatusNotifier) {
+        for (auto& [id, icon] : m_icons) {
+            if (icon.item) {
+                icon.item->Show(icon.data, Plan());
+                icon.item->RegisterWithWatcher();
+            }
+        }
+    }
+    ShowWaitingIcons();
+}
+
+void DesktopNotifyIconService::ShowWaitingIcons()
+{
+    const bool waiting = std::any_of(m_icons.begin(), m_icons.end(), [](const auto& entry) {
+        return !entry.second.xembed && !entry.second.item;
+    });
     if (!waiting) {
         m_lookForArea.stop();
         return;
     }
-    // Chosen once, like Qt's own choice; a restarted watcher is followed by OnWatcherReplaced.
-    if (m_host == TrayHost::None)
-        m_host = ProbedHost();
+    // Chosen once, like Qt's own choice; a new watcher is followed by OnProbeChanged. A host's
+    // plan needs the watcher's program.
+    if (m_host == TrayHost::None) {
+        const TrayHost host =
+            ChooseTrayHost(m_probe.StatusNotifierHostRegistered(), m_probe.XEmbedTrayOwned());
+        if (host != TrayHost::StatusNotifier || m_probe.WatcherProgram())
+            m_host = host;
+    }
     if (m_host == TrayHost::None) {
         if (!m_lookForArea.isActive())
             m_lookForArea.start();
         return;
     }
     m_lookForArea.stop();
-    if (m_host == TrayHost::StatusNotifier && !m_watcherWatch) {
-        m_watcherWatch = new QDBusServiceWatcher(kWatcherService, QDBusConnection::sessionBus(),
-                                                 QDBusServiceWatcher::WatchForRegistration, this);
-        QObject::connect(m_watcherWatch, &QDBusServiceWatcher::serviceRegistered, this,
-                         &SystemTrayIconService::OnWatcherReplaced);
-    }
-    for (auto& entry : m_icons) {
-        if (!entry.second.shown)
-            Show(entry.second);
+    for (auto& [id, icon] : m_icons) {
+        if (!icon.xembed && !icon.item)
+            Show(icon);
     }
 }
 
-void SystemTrayIconService::OnWatcherReplaced()
+void DesktopNotifyIconService::Show(Icon& icon)
 {
-    // Qt tells a new watcher about its icons itself, but not every watcher takes that second
-    // registration; a new tray icon registers as the first one did.
-    for (auto& entry : m_icons) {
-        delete entry.second.shown;
-        entry.second.shown = nullptr;
-        entry.second.hostMenu.reset();
-    }
-    ShowWaitingIcons();
-}
-
-void SystemTrayIconService::Show(Icon& icon)
-{
-    auto* trayIcon = new QSystemTrayIcon(icon.data.icon, this);
-    trayIcon->setToolTip(QString::fromLocal8Bit(icon.data.tip));
     const unsigned id = icon.data.id;
-    QObject::connect(
-        trayIcon, &QSystemTrayIcon::activated, this,
-        [this, id](QSystemTrayIcon::ActivationReason reason) { OnActivated(id, reason); });
-    if (m_host == TrayHost::StatusNotifier && icon.data.hostMenu) {
-        icon.hostMenu = CreateQMenu(*icon.data.hostMenu);
-        DeliverCommandsLater(*icon.hostMenu, icon.data.onHostMenuCommand);
-        trayIcon->setContextMenu(icon.hostMenu.get());
+    if (m_host == TrayHost::StatusNotifier) {
+        icon.item = std::make_unique<StatusNotifierItem>(
+            m_connect, icon.data,
+            [this, id](unsigned mouseMessage, ScreenPoint at) { OnClick(id, mouseMessage, at); });
+        icon.item->Show(icon.data, Plan());
+        icon.item->RegisterWithWatcher();
+        return;
     }
-    trayIcon->show();
-    icon.shown = trayIcon;
+    icon.xembed = std::make_unique<QSystemTrayIcon>(icon.data.icon, this);
+    icon.xembed->setToolTip(QString::fromLocal8Bit(icon.data.tip));
+    QObject::connect(icon.xembed.get(), &QSystemTrayIcon::activated, this,
+                     [this, id](QSystemTrayIcon::ActivationReason reason) {
+                         OnClick(id, MouseMessageFor(reason), std::nullopt);
+                     });
+    icon.xembed->show();
 }
 
-unsigned SystemTrayIconService::MouseMessageFor(QSystemTrayIcon::ActivationReason reason)
+unsigned DesktopNotifyIconService::MouseMessageFor(QSystemTrayIcon::ActivationReason reason)
 {
     switch (reason) {
     case QSystemTrayIcon::Trigger:
@@ -201,11 +226,11 @@ unsigned SystemTrayIconService::MouseMessageFor(QSystemTrayIcon::ActivationReaso
     return 0;
 }
 
-void SystemTrayIconService::OnActivated(unsigned id, QSystemTrayIcon::ActivationReason reason)
+void DesktopNotifyIconService::OnClick(unsigned id, unsigned mouseMessage,
+                                       std::optional<ScreenPoint> menuPoint)
 {
-    const unsigned message = MouseMessageFor(reason);
-    if (message != 0 && m_callback)
-        m_callback(id, message);
+    if (mouseMessage != 0 && m_callback)
+        m_callback(id, mouseMessage, menuPoint);
 }
 
 } // namespace platform

@@ -1,0 +1,170 @@
+#include "StatusNotifierItem.h"
+
+#include "DBusMenuExporter.h"
+
+#include <QCoreApplication>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QImage>
+#include <QtEndian>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+const QString kItemPath = QStringLiteral("/StatusNotifierItem");
+const QString kMenuPath = QStringLiteral("/MenuBar");
+const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+
+// Hosts pick the size that suits their panel.
+constexpr int kPixmapSizes[] = {16, 22, 32, 48, 64};
+
+SniIconPixmaps PixmapsOf(const QIcon& icon)
+{
+    SniIconPixmaps pixmaps;
+    for (int size : kPixmapSizes) {
+        const QImage image =
+            icon.pixmap(QSize(size, size)).toImage().convertToFormat(QImage::Format_ARGB32);
+        if (image.isNull())
+            continue;
+        SniIconPixmap pixmap{image.width(), image.height(), {}};
+        pixmap.argb.resize(qsizetype(image.width()) * image.height() * 4);
+        auto* target = reinterpret_cast<quint32*>(pixmap.argb.data());
+        for (int y = 0; y < image.height(); ++y) {
+            const auto* line = reinterpret_cast<const quint32*>(image.constScanLine(y));
+            for (int x = 0; x < image.width(); ++x)
+                *target++ = qToBigEndian(line[x]);
+        }
+        pixmaps.append(pixmap);
+    }
+    return pixmaps;
+}
+
+QString NextServiceName()
+{
+    static int instances = 0;
+    return QStringLiteral("org.kde.StatusNotifierItem-%1-%2").arg(getpid()).arg(++instances);
+}
+
+void RegisterTypes()
+{
+    static const bool registered = [] {
+        qDBusRegisterMetaType<SniIconPixmap>();
+        qDBusRegisterMetaType<SniIconPixmaps>();
+        qDBusRegisterMetaType<SniToolTip>();
+        return true;
+    }();
+    (void)registered;
+}
+
+} // namespace
+
+StatusNotifierItem::StatusNotifierItem(const BusConnector& connect, const NotifyIconData& icon,
+                                       ClickHandler onClick)
+    : m_service(NextServiceName()), m_connection(connect(m_service)),
+      m_title(QString::fromLocal8Bit(icon.tip)), m_pixmaps(PixmapsOf(icon.icon)),
+      m_onClick(std::move(onClick)),
+      m_menu(new DBusMenuExporter({icon.onMenuCommand, icon.onAreaMenuOpened}, this))
+{
+    RegisterTypes();
+    m_connection.registerObject(
+        kItemPath, this, QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllProperties);
+    m_connection.registerObject(kMenuPath, m_menu,
+                                QDBusConnection::ExportAllSlots |
+                                    QDBusConnection::ExportAllProperties |
+                                    QDBusConnection::ExportAllSignals);
+    // Not waited for: the bus takes the name before it passes on the registration that follows.
+    QDBusMessage requestName = QDBusMessage::createMethodCall(
+        "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName");
+    constexpr uint kDoNotQueue = 4;
+    m_connection.send(requestName << m_service << kDoNotQueue);
+}
+
+StatusNotifierItem::~StatusNotifierItem()
+{
+    QDBusConnection::disconnectFromBus(m_service);
+}
+
+void StatusNotifierItem::Show(const NotifyIconData& icon, StatusNotifierPlan plan)
+{
+    m_plan = plan;
+    m_menu->SetMenu(MenuForHost(plan, icon.leftClickMenu.get(), icon.rightClickMenu.get()));
+}
+
+void StatusNotifierItem::RegisterWithWatcher()
+{
+    QDBusMessage registration = QDBusMessage::createMethodCall(
+        kWatcherService, "/StatusNotifierWatcher", kWatcherService, "RegisterStatusNotifierItem");
+    m_connection.send(registration << m_service);
+}
+
+QString StatusNotifierItem::Id() const
+{
+    return QCoreApplication::applicationName();
+}
+
+QDBusObjectPath StatusNotifierItem::MenuPath() const
+{
+    return QDBusObjectPath(kMenuPath);
+}
+
+void StatusNotifierItem::Activate(int x, int y)
+{
+    Click(kLeftButtonUp, x, y);
+}
+
+void StatusNotifierItem::ContextMenu(int x, int y)
+{
+    Click(kRightButtonUp, x, y);
+}
+
+void StatusNotifierItem::SecondaryActivate(int x, int y)
+{
+    Click(kMiddleButtonUp, x, y);
+}
+
+void StatusNotifierItem::Click(unsigned mouseMessage, int x, int y)
+{
+    if (!m_plan.ownPopups) {
+        // GNOME's extension takes exactly this answer as "draw the menu at once on every click".
+        sendErrorReply(QDBusError::UnknownMethod,
+                       QStringLiteral("The host draws this item's menu itself"));
+        return;
+    }
+    m_onClick(mouseMessage, {x, y});
+}
+
+QDBusArgument& operator<<(QDBusArgument& argument, const SniIconPixmap& pixmap)
+{
+    argument.beginStructure();
+    argument << pixmap.width << pixmap.height << pixmap.argb;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, SniIconPixmap& pixmap)
+{
+    argument.beginStructure();
+    argument >> pixmap.width >> pixmap.height >> pixmap.argb;
+    argument.endStructure();
+    return argument;
+}
+
+QDBusArgument& operator<<(QDBusArgument& argument, const SniToolTip& toolTip)
+{
+    argument.beginStructure();
+    argument << toolTip.iconName << toolTip.image << toolTip.title << toolTip.text;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, SniToolTip& toolTip)
+{
+    argument.beginStructure();
+    argument >> toolTip.iconName >> toolTip.image >> toolTip.title >> toolTip.text;
+    argument.endStructure();
+    return argument;
+}
+
+} // namespace platform
