@@ -15,6 +15,7 @@
 #   host_screen               "width height" of the screen
 #   host_menus                "own": telmo's own phone book and the host's command menu, or
 #                             "combined": the host draws one menu, the phone book then the commands
+#   host_menus_take_keys      true when the keyboard reaches the open menus
 #   host_draws_on_wayland     true when the host's menus are Wayland surfaces, seen on the screen
 #                             only (not as X windows)
 #
@@ -242,12 +243,12 @@ screen_menu_boxes() {
         [ ${#box[@]} = 4 ] && masks+=(-draw "rectangle $((box[0] - 8)),$((box[1] - 8)) $((box[0] + box[2] + 8)),$((box[1] + box[3] + 8))")
     done <"$1"
     grab_screen || return 0
-    convert "$work/rest.png" "$work/screen.png" -compose difference -composite \
+    convert "$work/rest.png" "$work/screen.png" -alpha off -compose difference -composite \
         -colorspace gray -threshold 4% -morphology Dilate Square:2 -fill black \
         -draw "rectangle 0,${panel[0]} 100000,$((panel[1] - 1))" "${masks[@]}" \
         -define connected-components:verbose=true -define connected-components:area-threshold=1500 \
         -connected-components 8 null: 2>/dev/null |
-        awk '/gray\(255\)|#FFFFFF|srgb\(255,255,255\)/ { split($2, g, /[x+]/)
+        awk '/gray\(255|graya\(255|#FFFFFF|srgb\(255,255,255/ { split($2, g, /[x+]/)
              if (g[1] >= 40 && g[2] >= 30) print g[3], g[4], g[1], g[2] }'
 }
 menus_open() { menu_boxes | grep -c .; }
@@ -310,10 +311,30 @@ open_menu() {
     done
     return 1
 }
-# close_menus: Escape until no menu is open.
+# Where a person clicks beside the menus (the middle of the desktop) and where the pointer rests
+# between steps (on the panel, away from the icon, where it shows no menu and no tooltip).
+desktop_point() {
+    local screen
+    read -r -a screen <<<"$(host_screen)"
+    echo "$((screen[0] / 2)) $((screen[1] / 2))"
+}
+rest_pointer() {
+    local screen panel
+    read -r -a screen <<<"$(host_screen)"
+    read -r -a panel <<<"$(host_panel)"
+    host_move $((screen[0] / 3)) $(((panel[0] + panel[1]) / 2))
+}
+# close_menus: Escape (a click beside them where the host's menus take no keys) until no menu is
+# open.
 close_menus() {
     for _ in 1 2 3; do
-        host_keys Escape
+        if host_menus_take_keys; then
+            host_keys Escape
+        else
+            # shellcheck disable=SC2046 # the point is two words
+            host_click $(desktop_point) 1
+            rest_pointer
+        fi
         wait_until 10 no_menus_open && return 0
     done
     return 1

@@ -10,6 +10,7 @@ host_tools() { echo Xvfb gnome-shell gnome-extensions dbus-daemon xdotool xwinin
 host_screen() { echo 1024 768; }
 host_panel() { echo 0 32; }
 host_menus() { echo combined; }
+host_menus_take_keys() { true; }
 host_draws_on_wayland() { true; }
 
 host_desktop_start() {

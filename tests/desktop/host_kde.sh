@@ -9,6 +9,7 @@ host_tools() { echo Xvfb kwin_wayland kded5 plasmashell xdotool xwininfo xprop i
 host_screen() { echo 1024 768; }
 host_panel() { echo 720 768; }
 host_menus() { echo combined; }
+host_menus_take_keys() { true; }
 host_draws_on_wayland() { true; }
 
 host_desktop_start() {

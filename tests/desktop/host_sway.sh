@@ -8,6 +8,9 @@ host_tools() { echo sway waybar grim swaymsg xdotool xwininfo xprop convert pyth
 host_screen() { echo 1024 768; }
 host_panel() { echo 0 30; }
 host_menus() { echo combined; }
+# waybar's menus take no keys under sway 1.7 (the bar is a layer surface without keyboard
+# interactivity): they are used with the pointer.
+host_menus_take_keys() { false; }
 host_draws_on_wayland() { true; }
 
 host_desktop_start() {
@@ -51,6 +54,10 @@ host_click() { wl_input move "$1" "$2" && wl_input click "$3" "${4:-1}"; }
 host_move() { wl_input move "$1" "$2"; }
 host_keys() { wl_input key "$@"; }
 host_screenshot() { grim "$1" 2>/dev/null; }
+# host_item_point <x y width height of the menu> <rows under the item> <separators under it>: the
+# middle of a menu item as GTK draws waybar's menus: rows of 24 px, separators of 1 px, measured
+# from the foot of the menu as seen on the screen.
+host_item_point() { echo "$(($1 + $3 / 2)) $(($2 + $4 - 21 - 24 * $5 - $6))"; }
 
 start_tray_host() {
     waybar -c "$work/waybar/config" >>"$out/host.log" 2>&1 &
