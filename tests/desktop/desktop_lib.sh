@@ -157,14 +157,15 @@ shot() {
 }
 
 # The icon: the pixels of its middle colour in the panel, on a fresh screenshot. Found wherever
-# the host puts it, so that no host's layout is written down here.
+# the host puts it, so that no host's layout is written down here. Near the colour: GNOME tones
+# its icons down a little.
 icon_colour='#2F6FDB'
 icon_box() {
     local panel
     read -r -a panel <<<"$(host_panel)"
     grab_screen || return 1
-    convert "$work/screen.png" -crop "x$((panel[1] - panel[0]))+0+${panel[0]}" +repage \
-        -fill black +opaque "$icon_colour" -fill white -opaque "$icon_colour" \
+    convert "$work/screen.png" -alpha off -crop "x$((panel[1] - panel[0]))+0+${panel[0]}" +repage \
+        -fuzz 6% -fill black +opaque "$icon_colour" -fill white -opaque "$icon_colour" \
         -format '%@ %[fx:mean]' info: 2>/dev/null |
         awk -v top="${panel[0]}" '$2 > 0 { split($1, g, /[x+]/); print g[3], g[4] + top, g[1], g[2] }'
 }

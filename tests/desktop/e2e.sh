@@ -166,26 +166,25 @@ item_point() {
     # shellcheck disable=SC2086 # words on purpose
     host_item_point "${box[@]}" $below
 }
-menu_left_edge() { menu_boxes | awk 'NR == 1 || $1 < left { left = $1 } END { print left + 0 }'; }
-# open_number_card: Bakery's first number from a left click, by keys or by the pointer. A
-# submenu opens beside its item with its first item level with it, left of a menu at the
-# screen's right edge.
+# open_number_card: Bakery's first number from a left click: by keys, or by the pointer where
+# the host's menus are better used so (host_item_point).
 open_number_card() {
-    if host_menus_take_keys; then
+    if ! declare -F host_item_point >/dev/null; then
         pick_number Down Right && host_keys Return
         return
     fi
-    local layout=$phone_book_layout entry left
+    local layout=$phone_book_layout entry before
     [ "$(host_menus)" = combined ] && layout=$combined_layout
     open_menu 1 && read -r -a entry <<<"$(item_point "$layout" 1)" && [ ${#entry[@]} = 2 ] || return 1
-    left=$(menu_left_edge)
+    before=$(menu_boxes)
     host_click "${entry[@]}" 1
-    menu_left_of() { [ "$(menu_left_edge)" -lt "$1" ]; }
-    wait_until 10 menu_left_of $((left - 40)) && host_click $(($(menu_left_edge) + 40)) "${entry[1]}" 1
+    menus_changed() { [ "$(menu_boxes)" != "$before" ]; }
+    # shellcheck disable=SC2046 # the point is two words
+    wait_until 10 menus_changed && host_click $(host_first_number_point "${entry[@]}") 1
 }
 # run_command <place>: the command at that place (1 New Entry ... 7 Exit) from a right click.
 run_command() {
-    if host_menus_take_keys; then
+    if ! declare -F host_item_point >/dev/null; then
         # shellcheck disable=SC2046 # one word a key
         command_menu $(printf 'Down %.0s' $(seq 2 "$1")) Return
     else

@@ -36,12 +36,16 @@ EOF
 welcome-dialog-last-shown-version='999'
 [org/gnome/desktop/interface]
 enable-animations=false
+[org/gnome/desktop/notifications]
+show-banners=false
+[org/gnome/desktop/screensaver]
+lock-enabled=false
 EOF
     DISPLAY=$outer_display MUTTER_DEBUG_DUMMY_MODE_SPECS=1024x768 \
         gnome-shell --nested --wayland --wayland-display=telmo-gnome >"$out/shell.log" 2>&1 &
     shell_pid=$!
     pids+=("$shell_pid")
-    wait_until 120 shell_xwayland || { echo "FAILED: GNOME Shell started no Xwayland within 120 s"; exit 1; }
+    wait_until 120 shell_has_xwayland || { echo "FAILED: GNOME Shell started no Xwayland within 120 s"; exit 1; }
     read -r DISPLAY XAUTHORITY <<<"$(shell_xwayland)"
     export DISPLAY XAUTHORITY WAYLAND_DISPLAY=telmo-gnome
     wait_until 120 bus_name_owned org.gnome.Shell || { echo "FAILED: GNOME Shell did not start"; exit 1; }
@@ -59,6 +63,7 @@ shell_xwayland() {
     done
     return 1
 }
+shell_has_xwayland() { shell_xwayland >/dev/null; }
 shell_started() { grep -q 'GNOME Shell started' "$out/shell.log"; }
 
 host_click() {
@@ -69,6 +74,13 @@ host_click() {
 host_move() { DISPLAY=$outer_display xdotool mousemove "$1" "$2"; }
 host_keys() { DISPLAY=$outer_display xdotool key "$@"; }
 host_screenshot() { DISPLAY=$outer_display import -window root "$1" 2>/dev/null; }
+# The shell's menus are used with the pointer: which item has the keyboard focus when one opens
+# depends on how it was opened. host_item_point <x y width height of the menu> <rows under the
+# item> <separators under it>: the middle of an item, rows of 36 px and separators of 13 px,
+# measured from the foot of the menu.
+host_item_point() { echo "$(($1 + $3 / 2)) $(($2 + $4 - 28 - 36 * $5 - 13 * $6))"; }
+# An entry's numbers open in place, under the entry.
+host_first_number_point() { echo "$1 $(($2 + 36))"; }
 
 start_tray_host() { gnome-extensions enable "$gnome_extension"; }
 stop_tray_host() { gnome-extensions disable "$gnome_extension"; }

@@ -23,7 +23,7 @@ host_desktop_start() {
         --socket telmo-kde --xwayland --no-lockscreen --no-global-shortcuts >"$out/kwin.log" 2>&1 &
     kwin_pid=$!
     pids+=("$kwin_pid")
-    wait_until 120 kwin_xwayland || { echo "FAILED: KWin started no Xwayland within 120 s"; exit 1; }
+    wait_until 120 kwin_has_xwayland || { echo "FAILED: KWin started no Xwayland within 120 s"; exit 1; }
     DISPLAY=$(kwin_xwayland)
     export DISPLAY WAYLAND_DISPLAY=telmo-kde
     echo "KWin on $outer_display, Xwayland: $DISPLAY"
@@ -37,6 +37,7 @@ host_desktop_start() {
         { echo "FAILED: kded5 loaded no StatusNotifierWatcher within 120 s"; exit 1; }
 }
 kde_libexec() { echo "/usr/lib/$(gcc -print-multiarch 2>/dev/null || echo x86_64-linux-gnu)/libexec"; }
+kwin_has_xwayland() { kwin_xwayland >/dev/null; }
 kwin_xwayland() {
     local child
     for child in $(pgrep -P "$kwin_pid" Xwayland); do

@@ -58,6 +58,9 @@ host_screenshot() { grim "$1" 2>/dev/null; }
 # middle of a menu item as GTK draws waybar's menus: rows of 24 px, separators of 1 px, measured
 # from the foot of the menu as seen on the screen.
 host_item_point() { echo "$(($1 + $3 / 2)) $(($2 + $4 - 21 - 24 * $5 - $6))"; }
+# host_first_number_point <x y of the entry clicked>: an entry's numbers open beside it, level
+# with it, left of a menu at the screen's right edge.
+host_first_number_point() { menu_boxes | awk -v y="$2" 'NR == 1 || $1 < left { left = $1 } END { print left + 40, y }'; }
 
 start_tray_host() {
     waybar -c "$work/waybar/config" >>"$out/host.log" 2>&1 &
