@@ -1,10 +1,12 @@
 #include "ImportBook.h"
 
+#include "PhoneBookLocation.h"
 #include "Process.h"
 
 std::filesystem::path GetIniPath()
 {
-    return platform::ExecutablePath().parent_path() / "telmo.ini";
+    const std::filesystem::path programFolder = platform::ExecutablePath().parent_path();
+    return PhoneBookFile(programFolder, programFolder);
 }
 
 ImportBook::ImportBook(platform::ProfileDocument& document) : m_book(document) {}

@@ -6,7 +6,8 @@
 #include <filesystem>
 #include <string>
 
-// telmo.ini beside the import program's own file.
+// telmo.ini beside the import program's own file; in an installation shared by the machine's
+// users, the user's own book, which the tray program uses too.
 std::filesystem::path GetIniPath();
 
 // The import program's writing of telmo.ini, inside one transaction on the file. The section and

@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "ImportApp.h"
 #include "ImportBook.h"
 
@@ -5,8 +6,14 @@
 
 int main(int argc, char** argv)
 {
-    // The program takes no arguments of its own; Qt's are left to Qt.
+    const platform::CommandLine commandLine(
+        "telmo-import", "Telmo Import: a wizard that copies people from a CSV file of your mail\n"
+                        "or phone program into your Telmo phone book.");
+    if (const std::optional<int> answered = commandLine.Answered(argc, argv))
+        return *answered;
     QApplication application(argc, argv);
+    if (const std::optional<int> rejected = commandLine.Rejected(QApplication::arguments()))
+        return *rejected;
     CImportApp import(GetIniPath());
     return import.InitInstance();
 }

@@ -7,18 +7,18 @@ namespace platform {
 
 namespace {
 
-// The start of a span of the length that holds the point at one of its ends: starting there where
-// it fits, else ending there; where neither fits, on the side with more room, moved as little as
-// it takes to lie in the range (a point outside the range counts as its nearest end).
+// The start of a span of the length that lies next to the point without holding it: after it
+// where it fits, else before it; where neither fits, on the side with more room, moved as little
+// as it takes to lie in the range (a point outside the range counts as its nearest end).
 int SpanStart(int point, int length, int rangeStart, int rangeLength)
 {
     const int rangeEnd = rangeStart + rangeLength;
     point = std::clamp(point, rangeStart, rangeEnd - 1);
-    if (point + length <= rangeEnd)
-        return point;
-    if (point + 1 - length >= rangeStart)
-        return point + 1 - length;
-    return rangeEnd - point >= point + 1 - rangeStart ? std::max(rangeStart, rangeEnd - length)
+    if (point + 1 + length <= rangeEnd)
+        return point + 1;
+    if (point - length >= rangeStart)
+        return point - length;
+    return rangeEnd - point - 1 >= point - rangeStart ? std::max(rangeStart, rangeEnd - length)
                                                       : rangeStart;
 }
 

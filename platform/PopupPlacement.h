@@ -21,10 +21,10 @@ struct ScreenArea
 };
 
 // The top-left corner of a popup of the size for a click at a point the display server gave
-// (X root coordinates, also XWayland's): one of its corners on the clicked pixel (so that a
-// second click of a double click lands on the popup, not beside it), the popup reaching away
-// from the screen's nearer edges, moved onto the screen only where it does not fit beside the
-// click at all.
+// (X root coordinates, also XWayland's): one of its corners next to the clicked pixel but never on
+// it, so that a second click there lands beside the popup and closes it, as any click beside an
+// open menu does; the popup reaches away from the screen's nearer edges, and is moved onto the
+// screen only where it does not fit beside the click at all.
 ScreenPoint PopupTopLeft(ScreenPoint click, int width, int height, const ScreenArea& screen);
 
 } // namespace platform

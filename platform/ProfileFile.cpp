@@ -12,29 +12,6 @@ namespace platform {
 
 namespace {
 
-// Reads the whole file. A missing file reads as empty; any other failure is reported, so that a
-// file that exists but cannot be read is never replaced by a file holding only the new keys.
-std::error_code ReadAll(const std::filesystem::path& path, std::string& bytes, bool& exists)
-{
-    bytes.clear();
-    exists = false;
-    FileDescriptor fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd.valid())
-        return errno == ENOENT ? std::error_code() : LastError();
-    exists = true;
-    char buffer[65536];
-    for (;;) {
-        ssize_t count = read(fd.get(), buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return LastError();
-        if (count == 0)
-            return {};
-        bytes.append(buffer, static_cast<std::size_t>(count));
-    }
-}
-
 // The user's read-only marking is honoured even for a user (root) whom the system would let write.
 bool MarkedReadOnly(const std::filesystem::path& path)
 {
@@ -100,7 +77,7 @@ ProfileDocument ProfileFile::Load(std::error_code& error) const
 {
     std::string bytes;
     bool exists = false;
-    error = ReadAll(m_path, bytes, exists);
+    error = ReadWholeFile(m_path, bytes, exists);
     if (error)
         bytes.clear();
     return ProfileDocument::Parse(bytes);
@@ -142,7 +119,8 @@ std::error_code ProfileFile::Update(const std::function<void(ProfileDocument&)>&
 
     std::string before;
     bool exists = false;
-    if (std::error_code error = ReadAll(file, before, exists))
+    // A file that exists but cannot be read is never replaced by one holding only the new keys.
+    if (std::error_code error = ReadWholeFile(file, before, exists))
         return error;
     ProfileDocument document = ProfileDocument::Parse(before);
     change(document);

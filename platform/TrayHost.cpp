@@ -11,17 +11,15 @@ TrayHost ChooseTrayHost(std::optional<bool> statusNotifierHostRegistered, bool x
     return xembedTrayOwned ? TrayHost::XEmbed : TrayHost::None;
 }
 
-StatusNotifierPlan PlanStatusNotifierItem(std::string_view watcherProgram, DisplaySession session)
+bool HostDrawsEveryMenu(std::string_view watcherProgram, bool waylandSession)
 {
-    if (watcherProgram == "gnome-shell")
-        return {true, false};
-    return {session != DisplaySession::X11, session != DisplaySession::Wayland};
+    return watcherProgram == "gnome-shell" || waylandSession;
 }
 
-Menu MenuForHost(const StatusNotifierPlan& plan, const Menu* leftClick, const Menu* rightClick)
+Menu MenuForHost(bool hostDrawsEveryMenu, const Menu* leftClick, const Menu* rightClick)
 {
     Menu menu;
-    if (plan.hostDrawsBothMenus && leftClick && leftClick->GetMenuItemCount() > 0) {
+    if (hostDrawsEveryMenu && leftClick && leftClick->GetMenuItemCount() > 0) {
         menu.AppendCopyOf(*leftClick);
         if (rightClick)
             menu.AppendSeparator();

@@ -23,38 +23,22 @@ enum class TrayHost
 // would make Qt ask that watcher again, and wait for it.
 TrayHost ChooseTrayHost(std::optional<bool> statusNotifierHostRegistered, bool xembedTrayOwned);
 
-// How the program is shown on the desktop: an X11 session, an X client of XWayland in a Wayland
-// session, or a Wayland client.
-enum class DisplaySession
-{
-    X11,
-    XWayland,
-    Wayland
-};
-
-// What the program's StatusNotifierItem asks of its host.
-struct StatusNotifierPlan
-{
-    // The host draws one menu for every click (ItemIsMenu): the left-click menu, then the
-    // right-click menu. Otherwise it draws the right-click menu only and reports left clicks.
-    bool hostDrawsBothMenus = false;
-    // Activate and ContextMenu show the program's own popups at the host's point; otherwise they
-    // are refused, so that hosts fall back to drawing the menu themselves.
-    bool ownPopups = true;
-};
-
-// The plan for the host whose StatusNotifierWatcher runs in the named program:
+// Whether the StatusNotifierItem host whose watcher runs in the named program, in an X11 or a
+// Wayland session (the program a Wayland client or an X client of XWayland), is to draw every
+// menu of the icon: one menu, the left-click menu then the right-click menu, for every click
+// (ItemIsMenu), with Activate and ContextMenu refused, so that hosts which call them anyway fall
+// back to drawing it. Otherwise the host draws the right-click menu and reports left clicks with
+// their position, for the program's own popup there.
 // * GNOME Shell's AppIndicator extension draws the exported menu on a single left click and
-//   calls Activate only for a double click; an item that refuses Activate gets the menu at once
-//   on every left click, with no wait for a second one.
+//   calls Activate only for a double click; refused, it draws the menu at once on every click.
 // * In a Wayland session a popup of the program cannot be placed at the icon (a Wayland client)
-//   or closed by a click on a Wayland surface such as the panel (an X client), while the hosts'
-//   own menus open at the icon and close natively. An X client still answers the hosts that
-//   call Activate anyway.
-StatusNotifierPlan PlanStatusNotifierItem(std::string_view watcherProgram, DisplaySession session);
+//   nor learn of Escape or of a click on a Wayland surface such as the panel (an X client of
+//   XWayland under GNOME Shell and KWin), while the hosts' own menus open at the icon and close
+//   natively. Plasma calls Activate whatever ItemIsMenu says, and draws the menu when refused.
+bool HostDrawsEveryMenu(std::string_view watcherProgram, bool waylandSession);
 
-// The menu the host draws: the right-click menu, or, where it draws one menu for every click, the
-// left-click menu's items, a separator and the right-click menu's items. Either may be missing.
-Menu MenuForHost(const StatusNotifierPlan& plan, const Menu* leftClick, const Menu* rightClick);
+// The menu the host draws: the right-click menu, or, where it draws every menu, the left-click
+// menu's items, a separator and the right-click menu's items. Either may be missing.
+Menu MenuForHost(bool hostDrawsEveryMenu, const Menu* leftClick, const Menu* rightClick);
 
 } // namespace platform

@@ -13,6 +13,7 @@ TELMO_PACKAGES=(
     weston xwayland qt6-wayland
     clang libclang-rt-14-dev
     dbus-daemon python3-dbusmock
+    dpkg-dev file lintian appstream groff-base man-db
 )
 
 telmo_install_missing_packages() {

@@ -1,6 +1,9 @@
 #include "PhoneBookApp.h"
 
+#include "CommandLine.h"
 #include "MainDlg.h"
+#include "PhoneBookLocation.h"
+#include "Process.h"
 #include "ResourceIds.h"
 #include "SessionPlatform.h"
 #include "Shell.h"
@@ -21,15 +24,23 @@ std::string EnvironmentValue(const char* name)
 
 int CPhoneBookApp::Run(int argc, char** argv)
 {
+    const platform::CommandLine commandLine(
+        "telmo", "Telmo: your phone book in the notification area.\n"
+                 "A left click on its icon shows the people you call, a right click the commands.");
+    if (const std::optional<int> answered = commandLine.Answered(argc, argv))
+        return *answered;
     // Held for the life of the process; the kernel releases it when the process ends.
     platform::NamedMutex instance("TelmoMutex");
     if (instance.AlreadyExisted())
         return 0;
+    GoToSharedProgramFolder();
     const std::filesystem::path iniPath = ProfilePath();
 
     if (const std::string platform = tray::QtPlatformFor(EnvironmentValue); !platform.empty())
         qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
     QApplication app(argc, argv);
+    if (const std::optional<int> rejected = commandLine.Rejected(QApplication::arguments()))
+        return *rejected;
     QApplication::setQuitOnLastWindowClosed(false);
     platform::DesktopTrayHostProbe trayHosts(QDBusConnection::sessionBus());
     platform::DesktopNotifyIconService icons(trayHosts);
@@ -54,5 +65,14 @@ void CPhoneBookApp::OnHelp()
 std::filesystem::path CPhoneBookApp::ProfilePath()
 {
     std::error_code deleted;
-    return std::filesystem::current_path(deleted) / "telmo.ini";
+    return PhoneBookFile(platform::ExecutablePath().parent_path(),
+                         std::filesystem::current_path(deleted));
+}
+
+void CPhoneBookApp::GoToSharedProgramFolder()
+{
+    const std::filesystem::path programFolder = platform::ExecutablePath().parent_path();
+    std::error_code ignored;
+    if (IsSharedInstall(programFolder))
+        std::filesystem::current_path(programFolder, ignored);
 }

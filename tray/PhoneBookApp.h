@@ -2,8 +2,9 @@
 
 #include <filesystem>
 
-// The tray program: one instance per user, its phone book in the working directory, and the
-// hidden main window running until Exit.
+// The tray program: one instance per user, its phone book in the working directory (or, installed
+// for every user of the machine, in the user's data folder), and the hidden main window running
+// until Exit.
 class CPhoneBookApp
 {
 public:
@@ -17,6 +18,13 @@ public:
 
     // The phone book file: telmo.ini in the working directory, however long its path. A working
     // directory deleted before the start has no path any more; the file is then named relative
-    // to it, so that the book reads as empty and a save says why it failed.
+    // to it, so that the book reads as empty and a save says why it failed. A shared installation
+    // keeps each user's book in the user's data folder instead.
     static std::filesystem::path ProfilePath();
+
+private:
+    // A shared installation is started from the menu in its program folder, as its launcher
+    // says; started by name from a terminal, it goes there itself, so that Import and Export find
+    // their programs beside it.
+    static void GoToSharedProgramFolder();
 };

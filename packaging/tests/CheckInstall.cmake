@@ -1,7 +1,8 @@
-# Installs the build into fresh prefixes and checks what a user gets: one folder with the
-# programs and their help, a launcher and an autostart entry that start the tray program in that
-# folder, and the icon. Expects BUILD_DIR, WORK_DIR, FOLDER (below the prefix) and EXPECTED (the
-# files the folder holds beside help/).
+# Installs the build into fresh prefixes of the user's own and checks what a user gets: one folder
+# with the programs and their help, where the programs keep telmo.ini (no mark of a shared
+# installation, nothing on the PATH), a launcher and an autostart entry that start the tray
+# program in that folder, and the icon. Expects BUILD_DIR, WORK_DIR, FOLDER (below the prefix),
+# APP_ID (the launcher's name) and EXPECTED (the files the folder holds beside help/).
 
 function(install_into prefix)
     execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${prefix}"
@@ -35,8 +36,8 @@ endfunction()
 
 # expect_launchers(<prefix> <Exec value> <Path value>)
 function(expect_launchers prefix exec path)
-    set(launcher "${prefix}/share/applications/telmo.desktop")
-    set(autostart "${prefix}/share/telmo/autostart/telmo.desktop")
+    set(launcher "${prefix}/share/applications/${APP_ID}.desktop")
+    set(autostart "${prefix}/share/telmo/autostart/${APP_ID}.desktop")
     foreach(line "[Desktop Entry]" "Type=Application" "Name=Telmo" "Icon=telmo" "Terminal=false"
             "Exec=${exec}" "Path=${path}")
         expect_line("${launcher}" "${line}")
@@ -72,6 +73,9 @@ list(SORT wanted)
 if(NOT installed STREQUAL wanted)
     message(FATAL_ERROR "${folder} holds [${installed}], not [${wanted}]")
 endif()
+if(EXISTS "${prefix}/bin")
+    message(FATAL_ERROR "An installation of the user's own put programs on the PATH")
+endif()
 foreach(program IN LISTS EXPECTED)
     if(NOT program MATCHES "\\.CHM$")
         execute_process(COMMAND test -x "${folder}/${program}" RESULT_VARIABLE not_executable)
@@ -87,12 +91,20 @@ expect_same_content("${prefix}/share/icons/hicolor/scalable/apps/telmo.svg"
     "${folder}/help/images/128.svg")
 expect_launchers("${prefix}" "${folder}/telmo" "${folder}")
 
-# Installing again, as an update does, keeps the user's phone book.
+# Installing again, as an update does, keeps the user's phone book and replaces the launchers of
+# an installation made before they were named by the id.
 file(WRITE "${folder}/telmo.ini" "[General]\nCount=0\n")
+file(WRITE "${prefix}/share/applications/telmo.desktop" "")
+file(WRITE "${prefix}/share/telmo/autostart/telmo.desktop" "")
 install_into("${prefix}")
 file(READ "${folder}/telmo.ini" phone_book)
 if(NOT phone_book STREQUAL "[General]\nCount=0\n")
     message(FATAL_ERROR "A second install changed telmo.ini")
+endif()
+file(GLOB launchers "${prefix}/share/applications/*" "${prefix}/share/telmo/autostart/*")
+list(LENGTH launchers count)
+if(NOT count EQUAL 2)
+    message(FATAL_ERROR "A second install left the launchers [${launchers}]")
 endif()
 
 # A folder whose path holds a blank and a percent sign: Exec quotes the program and doubles the

@@ -24,13 +24,12 @@ int DisplayScreenNumber()
     return dot ? std::atoi(dot + 1) : 0;
 }
 
-DisplaySession CurrentDisplaySession()
+// A Wayland session, whether the program runs as a Wayland client or through XWayland.
+bool InWaylandSession()
 {
-    if (QGuiApplication::platformName() == "wayland")
-        return DisplaySession::Wayland;
-    const bool waylandSession = !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
-                                qEnvironmentVariable("XDG_SESSION_TYPE") == "wayland";
-    return waylandSession ? DisplaySession::XWayland : DisplaySession::X11;
+    return QGuiApplication::platformName() == "wayland" ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           qEnvironmentVariable("XDG_SESSION_TYPE") == "wayland";
 }
 
 } // namespace
@@ -121,7 +120,7 @@ bool DesktopNotifyIconService::Modify(const NotifyIconData& icon)
         return false;
     found->second.data = icon;
     if (found->second.item)
-        found->second.item->Show(icon, Plan());
+        found->second.item->Show(icon, HostDrawsEveryMenu());
     return true;
 }
 
@@ -141,9 +140,9 @@ bool DesktopNotifyIconService::IsAreaAvailable() const
            TrayHost::None;
 }
 
-StatusNotifierPlan DesktopNotifyIconService::Plan() const
+bool DesktopNotifyIconService::HostDrawsEveryMenu() const
 {
-    return PlanStatusNotifierItem(m_probe.WatcherProgram().value_or(""), CurrentDisplaySession());
+    return platform::HostDrawsEveryMenu(m_probe.WatcherProgram().value_or(""), InWaylandSession());
 }
 
 void DesktopNotifyIconService::OnProbeChanged(bool newWatcher)
@@ -152,7 +151,7 @@ void DesktopNotifyIconService::OnProbeChanged(bool newWatcher)
     if (newWatcher && m_host == TrayHost::StatusNotifier) {
         for (auto& [id, icon] : m_icons) {
             if (icon.item) {
-                icon.item->Show(icon.data, Plan());
+                icon.item->Show(icon.data, HostDrawsEveryMenu());
                 icon.item->RegisterWithWatcher();
             }
         }
@@ -169,8 +168,8 @@ void DesktopNotifyIconService::ShowWaitingIcons()
         m_lookForArea.stop();
         return;
     }
-    // Chosen once, like Qt's own choice; a new watcher is followed by OnProbeChanged. A host's
-    // plan needs the watcher's program.
+    // Chosen once, like Qt's own choice; a new watcher is followed by OnProbeChanged. What a
+    // StatusNotifierItem host is to draw depends on the watcher's program.
     if (m_host == TrayHost::None) {
         const TrayHost host =
             ChooseTrayHost(m_probe.StatusNotifierHostRegistered(), m_probe.XEmbedTrayOwned());
@@ -196,7 +195,7 @@ void DesktopNotifyIconService::Show(Icon& icon)
         icon.item = std::make_unique<StatusNotifierItem>(
             m_connect, icon.data,
             [this, id](unsigned mouseMessage, ScreenPoint at) { OnClick(id, mouseMessage, at); });
-        icon.item->Show(icon.data, Plan());
+        icon.item->Show(icon.data, HostDrawsEveryMenu());
         icon.item->RegisterWithWatcher();
         return;
     }

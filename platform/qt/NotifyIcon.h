@@ -103,7 +103,7 @@ QDBusConnection ConnectToSessionBus(const QString& name);
 
 // The notification area: a StatusNotifierItem of the program's own where a StatusNotifierItem
 // host is registered (it gives the click's position and exports the menus each host needs, see
-// PlanStatusNotifierItem), QSystemTrayIcon beside an XEmbed tray, which leaves every click to
+// HostDrawsEveryMenu), QSystemTrayIcon beside an XEmbed tray, which leaves every click to
 // the program. Qt settles on the kind of area once per process, when its first tray icon is made,
 // and never looks again; so no icon is made before an area is there, and icons added earlier wait
 // for one. When a new StatusNotifierWatcher takes over (a panel restarted), the items register
@@ -134,7 +134,7 @@ private:
         std::unique_ptr<StatusNotifierItem> item;
     };
 
-    StatusNotifierPlan Plan() const;
+    bool HostDrawsEveryMenu() const;
     void OnProbeChanged(bool newWatcher);
     void ShowWaitingIcons();
     void Show(Icon& icon);

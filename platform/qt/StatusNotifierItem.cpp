@@ -5,7 +5,9 @@
 #include <QCoreApplication>
 #include <QDBusMessage>
 #include <QDBusMetaType>
+#include <QDBusPendingCallWatcher>
 #include <QImage>
+#include <QTimer>
 #include <QtEndian>
 #include <unistd.h>
 
@@ -16,6 +18,10 @@ namespace {
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kMenuPath = QStringLiteral("/MenuBar");
 const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
+
+// How often, and how far apart, a refused registration is tried again.
+constexpr int kRegistrationTries = 40;
+constexpr int kRegistrationRetryMs = 250;
 
 // Hosts pick the size that suits their panel.
 constexpr int kPixmapSizes[] = {16, 22, 32, 48, 64};
@@ -86,17 +92,32 @@ StatusNotifierItem::~StatusNotifierItem()
     QDBusConnection::disconnectFromBus(m_service);
 }
 
-void StatusNotifierItem::Show(const NotifyIconData& icon, StatusNotifierPlan plan)
+void StatusNotifierItem::Show(const NotifyIconData& icon, bool hostDrawsEveryMenu)
 {
-    m_plan = plan;
-    m_menu->SetMenu(MenuForHost(plan, icon.leftClickMenu.get(), icon.rightClickMenu.get()));
+    m_hostDrawsEveryMenu = hostDrawsEveryMenu;
+    m_menu->SetMenu(
+        MenuForHost(hostDrawsEveryMenu, icon.leftClickMenu.get(), icon.rightClickMenu.get()));
 }
 
 void StatusNotifierItem::RegisterWithWatcher()
 {
+    m_registrationsLeft = kRegistrationTries;
+    TryToRegister();
+}
+
+void StatusNotifierItem::TryToRegister()
+{
     QDBusMessage registration = QDBusMessage::createMethodCall(
         kWatcherService, "/StatusNotifierWatcher", kWatcherService, "RegisterStatusNotifierItem");
-    m_connection.send(registration << m_service);
+    auto* pending =
+        new QDBusPendingCallWatcher(m_connection.asyncCall(registration << m_service), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending] {
+        pending->deleteLater();
+        // A watcher takes its bus name a moment before it serves its object, and refuses what
+        // comes in between.
+        if (pending->isError() && --m_registrationsLeft > 0)
+            QTimer::singleShot(kRegistrationRetryMs, this, &StatusNotifierItem::TryToRegister);
+    });
 }
 
 QString StatusNotifierItem::Id() const
@@ -126,8 +147,9 @@ void StatusNotifierItem::SecondaryActivate(int x, int y)
 
 void StatusNotifierItem::Click(unsigned mouseMessage, int x, int y)
 {
-    if (!m_plan.ownPopups) {
-        // GNOME's extension takes exactly this answer as "draw the menu at once on every click".
+    if (m_hostDrawsEveryMenu) {
+        // GNOME's extension takes exactly this answer as "draw the menu at once on every click";
+        // Plasma draws the menu on any refusal.
         sendErrorReply(QDBusError::UnknownMethod,
                        QStringLiteral("The host draws this item's menu itself"));
         return;

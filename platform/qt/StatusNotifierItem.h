@@ -60,8 +60,9 @@ public:
                        ClickHandler onClick);
     ~StatusNotifierItem() override;
 
-    // The menus and what to ask of the host; a host reads ItemIsMenu when the item registers.
-    void Show(const NotifyIconData& icon, StatusNotifierPlan plan);
+    // The menus, and whether the host is to draw every menu (see HostDrawsEveryMenu); a host
+    // reads ItemIsMenu when the item registers.
+    void Show(const NotifyIconData& icon, bool hostDrawsEveryMenu);
     // Tells the StatusNotifierWatcher about the item: at start and whenever a new one took over.
     void RegisterWithWatcher();
 
@@ -75,7 +76,7 @@ public:
     SniIconPixmaps IconPixmap() const { return m_pixmaps; }
     SniIconPixmaps NoPixmaps() const { return {}; }
     SniToolTip ToolTip() const { return {{}, {}, m_title, {}}; }
-    bool ItemIsMenu() const { return m_plan.hostDrawsBothMenus; }
+    bool ItemIsMenu() const { return m_hostDrawsEveryMenu; }
     QDBusObjectPath MenuPath() const;
 
 public slots:
@@ -84,16 +85,18 @@ public slots:
     void SecondaryActivate(int x, int y);
 
 private:
-    // A click the plan leaves to the program, else refused: hosts then draw the menu themselves.
+    // A click for the program's own popup, or refused where the host draws every menu.
     void Click(unsigned mouseMessage, int x, int y);
+    void TryToRegister();
 
     QString m_service;
     QDBusConnection m_connection;
     QString m_title;
     SniIconPixmaps m_pixmaps;
-    StatusNotifierPlan m_plan;
+    bool m_hostDrawsEveryMenu = false;
     ClickHandler m_onClick;
     DBusMenuExporter* m_menu; // a child
+    int m_registrationsLeft = 0;
 };
 
 QDBusArgument& operator<<(QDBusArgument& argument, const SniIconPixmap& pixmap);

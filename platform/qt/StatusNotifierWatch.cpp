@@ -4,6 +4,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusServiceWatcher>
 #include <QDBusVariant>
+#include <QTimer>
 #include <fstream>
 
 namespace platform {
@@ -14,8 +15,9 @@ const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 const QString kBusService = QStringLiteral("org.freedesktop.DBus");
 
-// A watcher that answers later than this is asked again at the next look.
+// A watcher that answers later than this, or refuses, is asked again a little later.
 constexpr int kAnswerTimeoutMs = 2000;
+constexpr int kAskAgainMs = 250;
 
 QDBusMessage BusCall(const char* method, const QString& argument)
 {
@@ -79,9 +81,13 @@ void StatusNotifierWatch::Look()
         get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
         Ask(get, [this, owner](const QDBusMessage& reply) {
             m_askingHost = false;
-            if (owner == m_owner && reply.type() == QDBusMessage::ReplyMessage)
+            if (owner != m_owner)
+                return;
+            if (reply.type() == QDBusMessage::ReplyMessage)
                 OnHostRegistered(
                     qvariant_cast<QDBusVariant>(reply.arguments().value(0)).variant().toBool());
+            else // a watcher that has its name but does not serve yet, or did not answer
+                QTimer::singleShot(kAskAgainMs, this, &StatusNotifierWatch::Look);
         });
     }
     if (!m_program && !m_askingProgram) {

@@ -23,42 +23,36 @@ Texts TopTexts(const Menu& menu)
     return texts;
 }
 
-// The watcher's program, the session, then the plan and the top of the menu the host draws for
-// a phone book of one person and the commands.
-using PlanRow = std::tuple<const char*, DisplaySession, bool, bool, Texts>;
+// The watcher's program, whether in a Wayland session, whether the host draws every menu.
+using HostRow = std::tuple<const char*, bool, bool>;
 
-class StatusNotifierPlanTest : public testing::TestWithParam<PlanRow>
+class HostDrawsEveryMenuTest : public testing::TestWithParam<HostRow>
 {};
 
 } // namespace
 
-TEST_P(StatusNotifierPlanTest, EachHostDrawsWhatItCanPlaceAndCloseItself)
+TEST_P(HostDrawsEveryMenuTest, WhereTheHostDrawsEveryMenuThePhoneBookComesFirstInIt)
 {
-    const auto& [program, session, bothMenus, ownPopups, hostMenu] = GetParam();
-    const StatusNotifierPlan plan = PlanStatusNotifierItem(program, session);
-    EXPECT_EQ(plan.hostDrawsBothMenus, bothMenus);
-    EXPECT_EQ(plan.ownPopups, ownPopups);
+    const auto& [program, waylandSession, drawsEveryMenu] = GetParam();
+    EXPECT_EQ(HostDrawsEveryMenu(program, waylandSession), drawsEveryMenu);
     Menu bakery, phoneBook, commands;
     bakery.AppendCommand(32781, "Home:\t1");
     phoneBook.AppendPopup("Bakery", std::move(bakery));
     commands.AppendCommand(32771, "New Entry");
-    const Menu drawn = MenuForHost(plan, &phoneBook, &commands);
-    EXPECT_EQ(TopTexts(drawn), hostMenu);
-    EXPECT_EQ(drawn.GetMenuStringByCommand(32781),
-              bothMenus ? "Home:\t1" : std::optional<std::string>());
+    const Menu drawn = MenuForHost(drawsEveryMenu, &phoneBook, &commands);
+    EXPECT_EQ(TopTexts(drawn),
+              drawsEveryMenu ? (Texts{"Bakery", "-", "New Entry"}) : Texts{"New Entry"});
+    EXPECT_EQ(drawn.GetMenuStringByCommand(32781).has_value(), drawsEveryMenu);
     const Menu nobody;
-    EXPECT_EQ(TopTexts(MenuForHost(plan, &nobody, &commands)), Texts{"New Entry"});
+    EXPECT_EQ(TopTexts(MenuForHost(drawsEveryMenu, &nobody, &commands)), Texts{"New Entry"});
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Hosts, StatusNotifierPlanTest,
-    testing::Values(
-        PlanRow{"gnome-shell", DisplaySession::X11, true, false, {"Bakery", "-", "New Entry"}},
-        PlanRow{"gnome-shell", DisplaySession::XWayland, true, false, {"Bakery", "-", "New Entry"}},
-        PlanRow{"kded5", DisplaySession::X11, false, true, {"New Entry"}},
-        PlanRow{"kded5", DisplaySession::XWayland, true, true, {"Bakery", "-", "New Entry"}},
-        PlanRow{"waybar", DisplaySession::Wayland, true, false, {"Bakery", "-", "New Entry"}},
-        PlanRow{"", DisplaySession::X11, false, true, {"New Entry"}}));
+    Hosts, HostDrawsEveryMenuTest,
+    testing::Values(HostRow{"gnome-shell", false, true}, HostRow{"gnome-shell", true, true},
+                    HostRow{"kded5", false, false}, HostRow{"kded5", true, true},
+                    HostRow{"waybar", true, true}, HostRow{"lxqt-panel", false, false},
+                    HostRow{"", false, false}));
 
 TEST(TrayHostTest, AnXEmbedTrayIsUsedOnlyOnceTheWatcherSaidItHasNoHost)
 {
@@ -88,11 +82,11 @@ TEST_P(PopupPlacementTest, APopupHasACornerAtTheClickAndStaysOnTheScreen)
 
 INSTANTIATE_TEST_SUITE_P(
     Clicks, PopupPlacementTest,
-    testing::Values(PlacementRow{{10, 10}, 120, 150, kScreen, {10, 10}},
-                    PlacementRow{{980, 16}, 120, 150, kScreen, {861, 16}},    // panel, top right
-                    PlacementRow{{1009, 752}, 120, 150, kScreen, {890, 603}}, // bottom right
-                    PlacementRow{{500, 700}, 120, 150, kScreen, {500, 551}},
-                    PlacementRow{{-5, 900}, 120, 150, kScreen, {0, 618}}, // beside the screen
-                    PlacementRow{{10, 10}, 120, 900, kScreen, {10, 0}},   // taller than it
-                    PlacementRow{{980, 16}, 120, 150, {0, 0, 512, 384, 2}, {371, 8}},
-                    PlacementRow{{1030, 5}, 120, 150, {1024, 0, 1280, 1024, 1}, {1030, 5}}));
+    testing::Values(PlacementRow{{10, 10}, 120, 150, kScreen, {11, 11}},
+                    PlacementRow{{980, 16}, 120, 150, kScreen, {860, 17}},    // panel, top right
+                    PlacementRow{{1009, 752}, 120, 150, kScreen, {889, 602}}, // bottom right
+                    PlacementRow{{500, 700}, 120, 150, kScreen, {501, 550}},
+                    PlacementRow{{-5, 900}, 120, 150, kScreen, {1, 617}}, // beside the screen
+                    PlacementRow{{10, 10}, 120, 900, kScreen, {11, 0}},   // taller than it
+                    PlacementRow{{980, 16}, 120, 150, {0, 0, 512, 384, 2}, {370, 9}},
+                    PlacementRow{{1030, 5}, 120, 150, {1024, 0, 1280, 1024, 1}, {1031, 6}}));

@@ -21,6 +21,8 @@
 #
 # Every wait is for a condition, bounded generously so that a loaded machine only makes the run
 # slower: wait_until returns as soon as the condition holds.
+# shellcheck source=../support/steps.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/steps.sh"
 
 # The Debian package that brings a tool, for the skip message.
 desktop_package_of() {
@@ -107,24 +109,6 @@ desktop_finish() {
     fi
     echo "all steps passed"
     exit 0
-}
-
-pass() { echo "ok (${SECONDS} s): $1"; }
-fail() {
-    echo "FAILED (${SECONDS} s): $1"
-    failures=$((failures + 1))
-}
-# check <description> <command...>: one step that passes when the command succeeds; answers
-# the command's success.
-check() {
-    local description=$1
-    shift
-    if "$@"; then
-        pass "$description"
-        return 0
-    fi
-    fail "$description"
-    return 1
 }
 
 # wait_until <seconds> <command...>: true once the command succeeds, false when it has not

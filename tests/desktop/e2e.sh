@@ -17,11 +17,13 @@
 # shows two menus, Exit ends telmo, and the area comes late and is restarted under it.
 #
 # wayland (weston with XWayland, which gives no way to click a notification area: the host's
-# clicks are sent over D-Bus as a host sends them): the phone book and the command menu at the
-# point given, and the editor whole on the screen.
+# part is played over D-Bus): the menus left to the host, and what its items do.
+#
+# package (trayer, the unpacked Debian package's programs): where a shared installation keeps
+# the phone book.
 #
 # Usage: e2e.sh <folder holding telmo and telmo-import> <output folder>
-#               [trayer|sni|xfce|lxqt|sway|gnome|kde|wayland]
+#               [trayer|sni|xfce|lxqt|sway|gnome|kde|wayland|package]
 # Exit code 0 when every step passed, 1 on a failure, 77 when the tools are missing (skipped).
 # shellcheck disable=SC2317 # the helpers run through check and wait_until
 set -uo pipefail
@@ -31,8 +33,9 @@ desktop_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=desktop_lib.sh
 source "$desktop_dir/desktop_lib.sh"
 case $variant in
-trayer | sni | xfce | lxqt)
+trayer | sni | xfce | lxqt | package)
     tray_host=$variant
+    [ "$variant" = package ] && tray_host=trayer
     # shellcheck source=host_x11.sh
     source "$desktop_dir/host_x11.sh"
     ;;
@@ -55,7 +58,7 @@ kde)
     source "$desktop_dir/host_kde.sh"
     ;;
 *)
-    echo "unknown variant $variant: trayer, sni, xfce, lxqt, sway, gnome, kde or wayland"
+    echo "unknown variant $variant: trayer, sni, xfce, lxqt, sway, gnome, kde, wayland or package"
     exit 2
     ;;
 esac
@@ -77,10 +80,17 @@ desktop_scratch "$2"
 
 # The program folder as an installation lays it out. Copies, not links: the import program
 # finds telmo.ini beside its own file, and /proc/self/exe of a symbolic link names the target.
+# The package's programs stay where it put them, and the phone book starts where an earlier
+# installation into ~/.local kept it.
 book=$work/telmo
 mkdir "$book"
-cp "$bin/telmo" "$bin/telmo-import" "$book/" || exit 1
-ini=$book/telmo.ini
+if [ "$variant" = package ]; then
+    ini=$HOME/.local/lib/telmo/telmo.ini
+    mkdir -p "$(dirname "$ini")"
+else
+    cp "$bin/telmo" "$bin/telmo-import" "$book/" || exit 1
+    ini=$book/telmo.ini
+fi
 cat >"$ini" <<'EOF'
 [General]
 Count=2
@@ -241,9 +251,67 @@ late_and_restarted_area() {
     wait_until 30 process_ended "$telmo_pid"
 }
 
+# New Entry, from the one command menu: the name has the focus, Tab goes to the home phone, Enter
+# saves Carol between Bakery and Zoo.
+new_entry_carol() {
+    check "a right click opened one menu" one_command_menu
+    shot 06-command-menu
+    xdotool key Down Return
+    check "New Entry opened the editor with the focus" wait_until 30 window_focused '^Telmo$'
+    xdotool type --delay 20 'Carol'
+    xdotool key Tab
+    xdotool type --delay 20 '030 555-0199'
+    shot 07-new-entry
+    xdotool key Return
+    check "Enter saved and closed the editor" wait_until 30 window_gone '^Telmo$'
+    check "telmo.ini holds Carol between Bakery and Zoo" \
+        has_entry Item2 Carol HomePhone '030 555-0199' 1
+    check "the icon came back" wait_until 30 icon_shown
+}
+# Import Entries: the wizard, page by page, brings in two people after three entries. Qt handles
+# each key in turn, and Enter (Next) sets up the next page before the next key is read, so the
+# keys need no pauses.
+import_two_people() {
+    local wizard wizard_pid
+    printf '%s\n' 'First Name,Last Name,Mobile Phone,Work Phone' 'Anna,Smith,0170 111,' \
+        'Max,Mustermann,,030 999' 'Nobody,Here,,' >"$work/contacts.csv"
+    command_menu Down Down Down Right
+    wait_until 10 menus_shown = 2
+    shot 08-import-command
+    xdotool key Return
+    check "Import Entries opened the wizard" wait_until 60 visible_window '^Wizard$'
+    wizard=$(window_named '^Wizard$')
+    wizard_pid=$(xdotool getwindowpid "$wizard" 2>/dev/null)
+    check "the wizard names its process" test -n "$wizard_pid" && pids+=("$wizard_pid")
+    # A person moves the pointer onto the wizard to type there.
+    xdotool mousemove --window "$wizard" 20 20
+    check "the wizard has the keyboard focus" wait_until 30 window_focused '^Wizard$'
+    shot 09-wizard-import-from
+    xdotool key Return
+    xdotool type --delay 10 "$work/contacts.csv"
+    shot 10-wizard-select-file
+    xdotool key Return
+    shot 11-wizard-match-fields
+    # Page 4 starts on Delete Existing Entries; the names list and Select All follow.
+    xdotool key Return Tab Tab space
+    shot 12-wizard-select-names
+    # Enter would press the focused Select All again: Finish by its mnemonic.
+    xdotool key alt+f
+    check "the import finished" wait_until 60 visible_window '^Done$'
+    shot 13-import-done
+    xdotool key Return
+    check "the wizard ended" wait_until 30 process_ended "$wizard_pid"
+    # The one without a number is never offered.
+    check "telmo.ini holds Anna Smith first" has_entry Item3 'Anna Smith' CellPhone '0170 111' 0
+    check "telmo.ini holds Max Mustermann fourth" \
+        has_entry Item4 'Max Mustermann' WorkPhone '030 999' 3
+    check "telmo.ini counts five entries, the last at position 4" \
+        test "$(ini_value General Count)" = 5 -a "$(ini_value General TopPos)" = 4
+}
+
 # The whole path under trayer.
 trayer_path() {
-    local started flashed=0 height2 height3 height5 row wizard wizard_pid
+    local started flashed=0 height2 height3 height5 row
     start_tray_host
     check "trayer started" wait_until 60 tray_host_shown || desktop_finish
 
@@ -289,61 +357,12 @@ trayer_path() {
     check "the icon came back" wait_until 30 icon_shown
     check "telmo runs on after the editor closed" kill -0 "$telmo_pid"
 
-    # 3. New Entry, from the one command menu: the name has the focus, Tab goes to the home
-    # phone, Enter saves.
-    check "a right click opened one menu" one_command_menu
-    shot 06-command-menu
-    xdotool key Down Return
-    check "New Entry opened the editor with the focus" wait_until 30 window_focused '^Telmo$'
-    xdotool type --delay 20 'Carol'
-    xdotool key Tab
-    xdotool type --delay 20 '030 555-0199'
-    shot 07-new-entry
-    xdotool key Return
-    check "Enter saved and closed the editor" wait_until 30 window_gone '^Telmo$'
-    check "telmo.ini holds Carol between Bakery and Zoo" \
-        has_entry Item2 Carol HomePhone '030 555-0199' 1
-    check "the icon came back" wait_until 30 icon_shown
+    # 3. A new entry, then two people imported.
+    new_entry_carol
     height3=$(entry_menu_height)
+    import_two_people
 
-    # 4. Import Entries: the wizard, page by page. Qt handles each key in turn, and Enter (Next)
-    # sets up the next page before the next key is read, so the keys need no pauses.
-    printf '%s\n' 'First Name,Last Name,Mobile Phone,Work Phone' 'Anna,Smith,0170 111,' \
-        'Max,Mustermann,,030 999' 'Nobody,Here,,' >"$work/contacts.csv"
-    command_menu Down Down Down Right
-    wait_until 10 menus_shown = 2
-    shot 08-import-command
-    xdotool key Return
-    check "Import Entries opened the wizard" wait_until 60 visible_window '^Wizard$'
-    wizard=$(window_named '^Wizard$')
-    wizard_pid=$(xdotool getwindowpid "$wizard" 2>/dev/null)
-    check "the wizard names its process" test -n "$wizard_pid" && pids+=("$wizard_pid")
-    # A person moves the pointer onto the wizard to type there.
-    xdotool mousemove --window "$wizard" 20 20
-    check "the wizard has the keyboard focus" wait_until 30 window_focused '^Wizard$'
-    shot 09-wizard-import-from
-    xdotool key Return
-    xdotool type --delay 10 "$work/contacts.csv"
-    shot 10-wizard-select-file
-    xdotool key Return
-    shot 11-wizard-match-fields
-    # Page 4 starts on Delete Existing Entries; the names list and Select All follow.
-    xdotool key Return Tab Tab space
-    shot 12-wizard-select-names
-    # Enter would press the focused Select All again: Finish by its mnemonic.
-    xdotool key alt+f
-    check "the import finished" wait_until 60 visible_window '^Done$'
-    shot 13-import-done
-    xdotool key Return
-    check "the wizard ended" wait_until 30 process_ended "$wizard_pid"
-    # The one without a number is never offered.
-    check "telmo.ini holds Anna Smith first" has_entry Item3 'Anna Smith' CellPhone '0170 111' 0
-    check "telmo.ini holds Max Mustermann fourth" \
-        has_entry Item4 'Max Mustermann' WorkPhone '030 999' 3
-    check "telmo.ini counts five entries, the last at position 4" \
-        test "$(ini_value General Count)" = 5 -a "$(ini_value General TopPos)" = 4
-
-    # 5. The menu shows the imported people only after Refresh.
+    # 4. The menu shows the imported people only after Refresh.
     check "before Refresh the menu is unchanged" test "$(entry_menu_height)" = "$height3"
     command_menu Down Down Return
     wait_until 10 no_menus_open
@@ -361,7 +380,7 @@ trayer_path() {
         open_card 'Max Mustermann' Down Down Down Down Right Down
     check "the card closed" close_card 'Max Mustermann'
 
-    # 6. A double click, then Exit.
+    # 5. A double click, then Exit.
     double_click 16-
     exit_telmo
     shot 17-exit
@@ -432,6 +451,29 @@ host_menu_replaces_phone_book() {
 }
 phone_book_gone() {
     menus_shown -le 1 && { [ "$(host_menus)" = combined ] || ! x_menu_boxes_of telmo | grep -q .; }
+}
+
+# The package's programs, installed for every user of the machine. Started by name from the home
+# folder, as from a terminal, the tray program takes the phone book of an earlier installation
+# into ~/.local over into the user's data folder; it and the import wizard it starts write that
+# book, and the earlier one stays as it was.
+package_path() {
+    local earlier=$ini
+    cp "$earlier" "$work/earlier-book"
+    ini=$XDG_DATA_HOME/telmo/telmo.ini
+    start_tray_host
+    check "trayer started" wait_until 60 tray_host_shown || desktop_finish
+    start_telmo "$bin/telmo" "$HOME"
+    check "the icon is in the notification area" wait_until 60 icon_shown || desktop_finish
+    shot 01-start
+    check "the earlier phone book was taken over" cmp "$earlier" "$ini"
+    check "Bakery's submenu opened" pick_number Down Right
+    shot 02-entry-menu
+    close_menus
+    new_entry_carol
+    import_two_people
+    check "the earlier phone book stayed as it was" cmp "$work/earlier-book" "$earlier"
+    exit_telmo
 }
 
 # A StatusNotifierItem host, as its users click it.
@@ -551,6 +593,7 @@ exported_click() {
 case $variant in
 trayer) trayer_path ;;
 wayland) wayland_path ;;
+package) package_path ;;
 *) host_path ;;
 esac
 check "no sanitizer reported an error" no_sanitizer_report

@@ -95,7 +95,7 @@ TEST(MenuTrackingTest, OneMenuAtATimeShowsTheModelAndItsChoiceReachesTheOwnerAft
     ASSERT_TRUE(tracker.TrackPopupMenu(MakePopup(), ScreenPoint{30, 40}, record));
     QMenu* open = tracker.OpenMenu();
     ASSERT_NE(open, nullptr);
-    EXPECT_EQ(open->pos(), QPoint(30, 40));
+    EXPECT_EQ(open->pos(), QPoint(31, 41)) << "beside the clicked pixel";
     EXPECT_FALSE(tracker.TrackPopupMenu(MakePopup(), std::nullopt, record));
     EXPECT_EQ(tracker.OpenMenu(), open);
     QList<QAction*> actions = open->actions();
