@@ -556,6 +556,8 @@ wayland_path() {
     }
     check "a left click is left to the host's menu (Activate refused)" activate_refused
     check "telmo showed no menu of its own" never_within 1 menus_shown -ge 1
+    dbus-send --session --print-reply --dest="$item" /MenuBar \
+        com.canonical.dbusmenu.GetLayout int32:0 int32:-1 array:string:label >"$out/layout.txt"
     labels=$(dbus-send --session --print-reply --dest="$item" /MenuBar \
         com.canonical.dbusmenu.GetLayout int32:0 int32:1 array:string:label |
         grep -o 'string "[^"]*"' | grep -v '"label"' | tr '\n' ' ')
@@ -566,7 +568,7 @@ wayland_path() {
     exported_click "Home:"
     check "a number opens its card" wait_until 30 visible_window '^Bakery$'
     wshot 02-number-card
-    xdotool key Escape
+    xdotool key --window "$(window_named '^Bakery$')" Escape
     check "the card closed" wait_until 30 window_gone '^Bakery$'
     # shellcheck disable=SC2329 # run through check
     host_screen() { echo 800 600; }
@@ -574,20 +576,30 @@ wayland_path() {
     check "New Entry opened the editor" wait_until 30 visible_window '^Telmo$'
     wshot 03-editor
     check "the editor opened whole on the screen, not filling it" window_not_filling_screen '^Telmo$'
-    xdotool key Escape
+    # weston gives the keyboard to a window clicked, and there is no clicking here: Escape is
+    # sent to the editor itself.
+    xdotool key --window "$(window_named '^Telmo$')" Escape
     check "Escape closed the editor" wait_until 30 window_gone '^Telmo$'
     exported_click Exit
     check "Exit ended telmo" wait_until 30 process_ended "$telmo_pid"
 }
 # exported_click <label>: the first item of the exported menu whose label begins so, clicked as
-# a host reports it.
+# a host reports it: the menu opened, the item clicked, the menu closed. The icon registers anew
+# each time it shows again (after a dialog), under a new name.
 exported_click() {
     local id
+    wait_until 30 icons_registered
+    item=$(watcher_property RegisteredStatusNotifierItems | grep -o '"[^"/]*' | tr -d '"' | head -1)
     id=$(dbus-send --session --print-reply --dest="$item" /MenuBar \
         com.canonical.dbusmenu.GetLayout int32:0 int32:-1 array:string:label |
-        grep -B10 "string \"$1" | grep -o 'int32 [0-9]*' | tail -1 | cut -d' ' -f2)
+        awk -v label="string \"$1" '$1 == "int32" { id = $2 } index($0, label) { print id; exit }')
+    menu_event 0 opened
+    menu_event "${id:-0}" clicked
+    menu_event 0 closed
+}
+menu_event() {
     dbus-send --session --print-reply --dest="$item" /MenuBar com.canonical.dbusmenu.Event \
-        int32:"${id:-0}" string:clicked variant:int32:0 uint32:0 >/dev/null
+        int32:"$1" "string:$2" variant:int32:0 uint32:0 >/dev/null
 }
 
 case $variant in
