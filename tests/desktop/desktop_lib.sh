@@ -325,14 +325,17 @@ close_menus() {
     return 1
 }
 # pick_number <keys...>: opens the phone book and goes to one of an entry's numbers with the keys;
-# true once the entry's submenu is open. A pick that opened none is made again.
+# true once the entry's numbers show (a menu beside it, or the entry opened in place). A pick that
+# opened none is made again.
 pick_number() {
     local before
     for _ in 1 2 3; do
         if open_menu 1; then
-            before=$(menus_open)
+            before=$(menu_boxes)
             host_keys "$@"
-            wait_until 10 menus_shown -gt "$before" && return 0
+            # shellcheck disable=SC2317,SC2329 # run through wait_until
+            menus_changed() { [ "$(menu_boxes)" != "$before" ]; }
+            wait_until 10 menus_changed && return 0
         fi
         close_menus
     done

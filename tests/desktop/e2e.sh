@@ -218,11 +218,12 @@ exit_telmo() {
     check "the icon left with it" wait_until 30 icon_gone
 }
 # A double click never opens two menus: they would lie on top of each other. Whether the second
-# click closes the menu the first opened depends on where it lands (the host, or beside the menu
-# once it holds the pointer), which a loaded machine decides.
+# click closes the menu the first opened, or lands on it and opens an entry's numbers beside it,
+# depends on where the menu opens and on when the click comes, which a loaded machine decides.
+menus_stacked() { menu_boxes | sort | uniq -d | grep -q .; }
 double_click() {
     click_icon 1 2
-    check "a double click opened no second menu" never_within 2 menus_shown -ge 2
+    check "a double click opened no second menu" never_within 2 menus_stacked
     shot "${1}double-click"
     close_menus
 }
