@@ -234,7 +234,7 @@ screen_menu_boxes() {
         -define connected-components:verbose=true -define connected-components:area-threshold=1500 \
         -connected-components 8 null: 2>/dev/null |
         awk '/gray\(255|graya\(255|#FFFFFF|srgb\(255,255,255/ { split($2, g, /[x+]/)
-             if (g[1] >= 40 && g[2] >= 30) print g[3], g[4], g[1], g[2] }'
+             if (g[1] >= 80 && g[2] >= 60) print g[3], g[4], g[1], g[2] }'
 }
 menus_open() { menu_boxes | grep -c .; }
 # menus_shown <test operator> <count>: compares the number of open menus, e.g. menus_shown -ge 1.
@@ -287,10 +287,12 @@ menu_takes_keys() {
 }
 
 # open_menu <button>: clicks the icon until a menu is open and takes keys. A click soon after
-# the one before reads as a double click: a click that opened nothing is made again.
+# the one before reads as a double click: a click that opened nothing is made again. The pointer
+# then leaves the icon, where a host shows its tooltip.
 open_menu() {
     for _ in 1 2 3; do
         click_icon "$1"
+        rest_pointer
         wait_until 10 menus_shown -ge 1 && wait_until 10 menu_takes_keys && return 0
         close_menus
     done
