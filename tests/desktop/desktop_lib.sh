@@ -337,7 +337,9 @@ pick_number() {
             host_keys "$@"
             # shellcheck disable=SC2317,SC2329 # run through wait_until
             menus_changed() { [ "$(menu_boxes)" != "$before" ]; }
-            wait_until 10 menus_changed && return 0
+            # A Wayland host's submenu takes the keys once it is drawn whole.
+            wait_until 10 menus_changed && { ! host_draws_on_wayland || wait_until 10 screen_settled; } &&
+                return 0
         fi
         close_menus
     done

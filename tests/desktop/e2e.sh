@@ -435,6 +435,11 @@ phone_book_closed_by() {
     "$@"
     wait_until 10 no_menus_open && never_within 1 menus_shown -ge 1
     local closed=$?
+    if [ "$closed" != 0 ]; then
+        # What stayed open, for the one reading the failure.
+        echo "open after $*: $(menu_boxes | tr '\n' ';')" | tee -a "$out/geometry.txt"
+        shot "not-closed-by-$1"
+    fi
     rest_pointer
     return "$closed"
 }
