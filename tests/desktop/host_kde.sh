@@ -55,6 +55,13 @@ host_click() {
 host_move() { DISPLAY=$outer_display xdotool mousemove "$1" "$2"; }
 host_keys() { DISPLAY=$outer_display xdotool key "$@"; }
 host_screenshot() { DISPLAY=$outer_display import -window root "$1" 2>/dev/null; }
+# Plasma's menus are used with the pointer: its submenus, filled only when they open, may miss a
+# key pressed as they appear. host_item_point <x y width height of the menu> <rows under the
+# item> <separators under it>: the middle of an item as Breeze draws it, rows of 26 px and
+# separators of 7 px, measured from the foot of the menu.
+host_item_point() { echo "$(($1 + $3 / 2)) $(($2 + $4 - 14 - 26 * $5 - 7 * $6))"; }
+# An entry's numbers open beside it, level with it, right of the menu.
+host_first_number_point() { menu_boxes | awk -v y="$2" '{ if ($1 + $3 > right) right = $1 + $3 } END { print right - 60, y }'; }
 
 start_tray_host() {
     QT_QPA_PLATFORM=wayland plasmashell >>"$out/host.log" 2>&1 &
