@@ -11,10 +11,19 @@
 
 namespace {
 
+using Hold = platform::ModemManager::Hold;
+using Buttons = DialingBox::Buttons;
+using Choice = DialingBox::Choice;
+
 constexpr const char* kApplicationName = "Telmo";
 constexpr const char* kDialingText = "Click OK when call is answered or to stop dialing.";
 constexpr const char* kModemInUseText = "Modem not responding or in use. Check settings now?";
 constexpr const char* kModemNotConfiguredText = "Modem was not configured. Configure modem now?";
+// ModemManager's call is the call itself: no handset keeps the line as on an analogue modem, so
+// OK must not end it.
+constexpr const char* kCallPlacedText =
+    "ModemManager has placed the call. Click OK to close this box and let the call go on, or "
+    "Hang Up to end it.";
 
 // Said instead of "not responding or in use" when the port is there but this user may not open
 // it, so that the user looks for the missing group rather than for another program.
@@ -27,6 +36,12 @@ std::string PermissionDeniedText(const std::filesystem::path& device)
            " dialout), log out and log in again. Check settings now?";
 }
 
+// A modem port that may be ModemManager's is never written to.
+std::string PortLeftAloneText(const std::string& why)
+{
+    return "ModemManager " + why + ", so Telmo leaves its port alone. Check settings now?";
+}
+
 DialOutcome OfferSettings(const DialServices& services, const std::string& text)
 {
     platform::MessageResult answer = services.showMessage(
@@ -35,42 +50,87 @@ DialOutcome OfferSettings(const DialServices& services, const std::string& text)
                                                   : DialOutcome::CardStaysOpen;
 }
 
-void ShowDialingBox(const DialServices& services)
-{
-    services.showMessage(
-        {kDialingText, "Dialing...", platform::MessageButtons::Ok, platform::MessageIcon::None});
-}
-
 // Where ModemManager manages the modem, its port belongs to ModemManager: the call is placed
-// through it, or refused. Nothing when ModemManager leaves the modem to us.
-std::optional<DialOutcome> DialThroughModemManager(const DialServices& services,
+// through it, or refused. Nothing when ModemManager leaves the modem to us. The box is up from
+// the first question, and the user may give up at any moment.
+std::optional<DialOutcome> DialThroughModemManager(const DialServices& services, DialingBox& box,
                                                    const DialerSettings& settings,
                                                    const std::string& number)
 {
     if (!services.modemManager || !services.portDevice)
         return std::nullopt;
-    std::optional<std::filesystem::path> device = services.portDevice(settings.port);
+    const std::optional<std::filesystem::path> device = services.portDevice(settings.port);
     if (!device)
         return std::nullopt;
-    std::unique_ptr<platform::ModemManager> manager = services.modemManager();
-    switch (manager->Holds(*device)) {
-    case platform::ModemManager::Hold::None:
-        return std::nullopt;
-    case platform::ModemManager::Hold::WithoutVoice:
-        return OfferSettings(services, "ModemManager manages the modem on " + device->string() +
-                                           " and offers no voice calls on it, so Telmo leaves "
-                                           "its port alone. Check settings now?");
-    case platform::ModemManager::Hold::WithVoice:
-        break;
+    std::optional<Hold> hold;
+    std::optional<std::string> failure;
+    const std::unique_ptr<platform::ModemManager> manager = services.modemManager();
+
+    box.Show("Asking ModemManager about the modem on " + device->string() + "...", Buttons::Cancel);
+    manager->AskHold(*device, [&](Hold answer) {
+        hold = answer;
+        box.End();
+    });
+    if (box.Wait() != Choice::Ended) {
+        manager->HangUp();
+        return DialOutcome::CardStaysOpen;
     }
-    if (std::optional<std::string> reason =
-            manager->StartCall(*device, BuildDialString(settings.dialOut, number))) {
-        services.showMessage({"ModemManager could not place the call: " + *reason, "Error",
+    switch (*hold) {
+    case Hold::None:
+        return std::nullopt;
+    case Hold::WithVoice:
+        break;
+    case Hold::WithoutVoice:
+        box.Hide();
+        return OfferSettings(services,
+                             PortLeftAloneText("manages the modem on " + device->string() +
+                                               " and offers no voice calls on it"));
+    case Hold::Unknown:
+        box.Hide();
+        return OfferSettings(
+            services,
+            PortLeftAloneText("did not say whether it manages the modem on " + device->string()));
+    }
+
+    const std::string dialString = BuildDialString(settings.dialOut, number);
+    box.Show("Calling " + dialString + " through ModemManager...", Buttons::Cancel);
+    manager->StartCall(*device, dialString, [&](std::optional<std::string> reason) {
+        failure = std::move(reason);
+        box.End();
+    });
+    if (box.Wait() != Choice::Ended) {
+        manager->HangUp();
+        return DialOutcome::CardStaysOpen;
+    }
+    if (failure) {
+        box.Hide();
+        services.showMessage({"ModemManager could not place the call: " + *failure, "Error",
                               platform::MessageButtons::Ok, platform::MessageIcon::Exclamation});
         return DialOutcome::CardStaysOpen;
     }
-    ShowDialingBox(services);
-    manager->HangUp();
+    box.Show(kCallPlacedText, Buttons::HangUpOrOk);
+    if (box.Wait() == Choice::HangUp)
+        manager->HangUp();
+    return DialOutcome::CardStaysOpen;
+}
+
+// The modem on the serial port dials, and keeps the call only while its port is open: the port
+// is held until the box is dismissed.
+DialOutcome DialOnTheLine(const DialServices& services, DialingBox& box,
+                          const DialerSettings& settings, const std::string& number)
+{
+    // The line closes when this function is left, whichever way that happens.
+    std::unique_ptr<ModemLine> line = services.makeLine();
+    if (!line->Open(settings.port, kModemBaud)) {
+        box.Hide();
+        std::optional<std::filesystem::path> denied = line->PermissionDenied();
+        return OfferSettings(services, denied ? PermissionDeniedText(*denied) : kModemInUseText);
+    }
+    std::string command = BuildDialCommand(settings.dialOut, number);
+    line->Write(command.data(), static_cast<int>(command.size()));
+    box.Show(kDialingText, Buttons::Ok);
+    box.Wait();
+    line->Close();
     return DialOutcome::CardStaysOpen;
 }
 
@@ -106,20 +166,9 @@ DialOutcome RunDialSequence(const DialServices& services, const std::string& nam
     }
     if (settings.port == 0)
         return OfferSettings(services, kModemNotConfiguredText);
-    if (std::optional<DialOutcome> outcome = DialThroughModemManager(services, settings, number))
+    const std::unique_ptr<DialingBox> box = services.makeDialingBox();
+    if (std::optional<DialOutcome> outcome =
+            DialThroughModemManager(services, *box, settings, number))
         return *outcome;
-
-    // The line closes when this function is left, whichever way that happens.
-    std::unique_ptr<ModemLine> line = services.makeLine();
-    if (!line->Open(settings.port, kModemBaud)) {
-        std::optional<std::filesystem::path> denied = line->PermissionDenied();
-        return OfferSettings(services, denied ? PermissionDeniedText(*denied) : kModemInUseText);
-    }
-
-    std::string command = BuildDialCommand(settings.dialOut, number);
-    line->Write(command.data(), static_cast<int>(command.size()));
-    // The modem keeps the call only while its port is open, so the box comes first.
-    ShowDialingBox(services);
-    line->Close();
-    return DialOutcome::CardStaysOpen;
+    return DialOnTheLine(services, *box, settings, number);
 }

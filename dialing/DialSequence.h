@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DialerSettings.h"
+#include "DialingBox.h"
 #include "MessageBoxRequest.h"
 #include "ModemLine.h"
 #include "ModemManager.h"
@@ -29,11 +30,13 @@ struct DialServices
     std::function<std::optional<std::filesystem::path>(int port)> portDevice;
     // ModemManager, asked before the modem's port is written to; none where it is not asked.
     std::function<std::unique_ptr<platform::ModemManager>()> modemManager;
+    // The "Dialing..." box, for one dial.
+    std::function<std::unique_ptr<DialingBox>()> makeDialingBox;
 };
 
 // The real services: the settings of the telmo.ini at the path, the machine's serial ports and
-// the desktop's default dialer; the boxes are shown by the given function. ModemManager is left
-// to the caller.
+// the desktop's default dialer; the boxes are shown by the given function. ModemManager and the
+// "Dialing..." box are left to the caller.
 DialServices SystemDialServices(std::filesystem::path iniPath,
                                 DialServices::MessageBoxFunction showMessage);
 
@@ -49,7 +52,8 @@ inline constexpr int kModemBaud = 9600;
 // Dials the number the way the settings say: through the desktop's default dialer, or by
 // sending the dial command to the modem and keeping its port open until the user dismisses
 // the "Dialing..." box. A modem that ModemManager manages is never written to: the call goes
-// through ModemManager and is hung up when the box is dismissed. When no modem is configured
-// or its port cannot be opened, the user may choose to open the settings.
+// through ModemManager, with the box up and Cancel offered from the first question, and once
+// placed it goes on until the user chooses Hang Up. When no modem is configured or its port
+// cannot be opened, the user may choose to open the settings.
 DialOutcome RunDialSequence(const DialServices& services, const std::string& name,
                             const std::string& number);

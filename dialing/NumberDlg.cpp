@@ -2,6 +2,7 @@
 
 #include "Clipboard.h"
 #include "DBusModemManager.h"
+#include "DialingBoxDialog.h"
 #include "DisplayText.h"
 #include "Images.h"
 #include "KindPicture.h"
@@ -174,6 +175,7 @@ void CNumberDlg::OnDial()
             return platform::ShowMessageBox(this, request);
         });
     services.modemManager = [] { return std::make_unique<platform::DBusModemManager>(); };
+    services.makeDialingBox = [this] { return std::make_unique<DialingBoxDialog>(this); };
     if (RunDialSequence(services, m_strName, m_strNumber) == DialOutcome::OpenSettings)
         done(kResultSettings);
 }

@@ -1,6 +1,8 @@
 #include "SettingsDlg.h"
 
 #include "DialerSettings.h"
+#include "LockedFile.h"
+#include "LockedWrite.h"
 #include "MessageBox.h"
 #include "ModalRun.h"
 #include "ModemRegistry.h"
@@ -231,7 +233,10 @@ void RunSettingsDialog(platform::ProfileFile& iniFile)
 
     DialerSettings chosen{dialog.m_strName, dialog.m_strDialOut, dialog.m_strInitStr,
                           dialog.m_nPort, dialog.m_nExtDialer};
-    if (std::error_code error = WriteDialerSettings(iniFile, chosen)) {
+    const std::error_code error = platform::WriteAskingWhileHeld(
+        nullptr, iniFile.Path(), [&] { return WriteDialerSettings(iniFile, chosen); });
+    // A file another program kept locked was named when the user chose not to try again.
+    if (error && error != platform::FileLockError::Held) {
         platform::ShowMessageBox(nullptr, {"The settings could not be saved to " +
                                                iniFile.Path().string() + ":\n" + error.message(),
                                            "Error", platform::MessageButtons::Ok,

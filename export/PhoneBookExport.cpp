@@ -6,26 +6,12 @@
 #include "PhoneBookDocument.h"
 #include "ProfileFile.h"
 #include "SaveFileDialog.h"
-#include "TextEncoding.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr const char* kCaption = "Telmo Export";
-
-// telmo.ini holds text in the locale's encoding, UTF-8. A file carried over from the original
-// platform holds Windows-1252 instead, which is read as such, so no character is lost or replaced
-// on the way into the UTF-8 file.
-std::vector<PhoneEntry> AsUtf8(std::vector<PhoneEntry> entries)
-{
-    for (PhoneEntry& entry : entries) {
-        platform::MakeUtf8(entry.name);
-        for (const PhoneKind& kind : PhoneKinds())
-            platform::MakeUtf8(entry.*kind.number);
-    }
-    return entries;
-}
 
 void Tell(QWidget* owner, const std::string& text, bool isError)
 {
@@ -70,7 +56,7 @@ PhoneBookExport::Outcome PhoneBookExport::Run(QWidget* owner) const
     if (!target)
         return Outcome::Cancelled;
 
-    const std::string csv = PhoneBookCsv(AsUtf8(entries));
+    const std::string csv = PhoneBookCsv(entries);
     if (std::error_code error =
             platform::ReplaceFileAtomically(platform::ResolveLinks(*target), csv)) {
         Tell(owner,

@@ -1,9 +1,12 @@
-// telmo.ini as anyone may leave it. Any bytes parse and are written back unchanged; a write then
-// a read gives the value as stored, for any section, key and value the writer accepts (a refused
-// name changes nothing); every other key reads as before; and the phone book's rules run on the
-// result without fault.
+// telmo.ini as anyone may leave it, in each encoding (the input as it is, or its text as UTF-16
+// in either byte order). Any bytes parse and are written back unchanged; a write then a read gives
+// the value's text as stored, for any section, key and value the writer accepts (a refused name
+// changes nothing); every other key reads as before; the file written reads as the document that
+// wrote it, so no file ends in two encodings; and the phone book's rules run on the result
+// without fault.
 #include "PhoneBookDocument.h"
 #include "ProfileDocument.h"
+#include "TextEncoding.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -14,6 +17,7 @@
 
 namespace {
 
+using platform::FileEncoding;
 using platform::ProfileDocument;
 
 constexpr const char* kAbsent = "\x01"
@@ -51,6 +55,31 @@ std::vector<std::pair<std::string, std::string>> NamesMentioned(std::string_view
     return names;
 }
 
+// The file's text as its one encoding reads it, without its byte-order mark.
+std::string TextOf(std::string_view file, FileEncoding encoding)
+{
+    file.remove_prefix(platform::DetectEncoding(file).markLength);
+    std::string text;
+    if (encoding == FileEncoding::Utf16LE || encoding == FileEncoding::Utf16BE)
+        platform::AppendUtf16AsUtf8(file.substr(0, file.size() / 2 * 2),
+                                    encoding == FileEncoding::Utf16BE, text);
+    else if (encoding == FileEncoding::Windows1252)
+        platform::AppendWindows1252AsUtf8(file, text);
+    else
+        text = file;
+    return text;
+}
+
+// The input as a file of the chosen encoding: as it is, or its text in UTF-16.
+std::string InEncoding(const std::string& bytes, int choice)
+{
+    if (choice == 0)
+        return bytes;
+    std::string file = choice == 1 ? "\xFF\xFE" : "\xFE\xFF";
+    platform::AppendUtf8AsUtf16(bytes, choice == 2, file);
+    return file;
+}
+
 bool SameName(std::string_view a, std::string_view b)
 {
     a = Trimmed(a);
@@ -73,12 +102,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string section = input.ConsumeRandomLengthString(64);
     const std::string key = input.ConsumeRandomLengthString(64);
     const std::string value = input.ConsumeRandomLengthString(256);
-    const std::string file = input.ConsumeRemainingBytesAsString();
+    const int encoding = input.ConsumeIntegralInRange(0, 2);
+    const std::string file = InEncoding(input.ConsumeRemainingBytesAsString(), encoding);
 
     ProfileDocument document = ProfileDocument::Parse(file);
     Require(document.Serialize() == file);
 
-    const auto names = NamesMentioned(file);
+    const auto names = NamesMentioned(TextOf(file, document.Encoding()));
     std::vector<std::string> before;
     for (const auto& [s, k] : names)
         before.push_back(document.ReadString(s, k, kAbsent));
@@ -90,6 +120,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(bytes == file);
 
     ProfileDocument reread = ProfileDocument::Parse(bytes);
+    Require((reread.Encoding() == FileEncoding::Utf16LE) ==
+            (document.Encoding() == FileEncoding::Utf16LE));
+    Require((reread.Encoding() == FileEncoding::Utf16BE) ==
+            (document.Encoding() == FileEncoding::Utf16BE));
     if (written)
         Require(reread.ReadString(section, key, kAbsent) == ProfileDocument::StoredValue(value));
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -97,6 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!(written && SameName(s, section) && SameName(k, key)))
             Require(reread.ReadString(s, k, kAbsent) == before[i]);
     }
+    for (const auto& [s, k] : NamesMentioned(TextOf(bytes, reread.Encoding())))
+        Require(reread.ReadString(s, k, kAbsent) == document.ReadString(s, k, kAbsent));
 
     reread.ReadInt(section, key, 0);
     PhoneBookDocument book(reread);

@@ -1,5 +1,7 @@
 #include "ColumnComboBox.h"
 
+#include "DisplayText.h"
+
 #include <QStyleOptionComboBox>
 #include <algorithm>
 
@@ -43,5 +45,6 @@ void ColumnComboBox::UpdateToolTip()
     const QRect shown =
         style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
     const QString name = currentText();
-    setToolTip(fontMetrics().horizontalAdvance(name) > shown.width() ? name : QString());
+    setToolTip(fontMetrics().horizontalAdvance(name) > shown.width() ? platform::PlainToolTip(name)
+                                                                     : QString());
 }

@@ -7,24 +7,10 @@
 
 #include <algorithm>
 
-namespace {
-
-// The entries the import counts: the entry sections the file holds, less those marked deleted.
-int CountExisting(platform::ProfileDocument& document)
-{
-    const std::vector<std::string> sections = PhoneBookDocument(document).EntrySections();
-    return static_cast<int>(
-        std::count_if(sections.begin(), sections.end(), [&](const auto& section) {
-            return document.ReadInt(section, "Deleted", 0) != 1;
-        }));
-}
-
-} // namespace
-
 int CountExisting(const platform::ProfileFile& file)
 {
     platform::ProfileDocument document = file.Load();
-    return CountExisting(document);
+    return PhoneBookDocument(document).LiveCount();
 }
 
 bool FitsCapacity(int existing, int selected)
@@ -37,10 +23,13 @@ std::error_code WriteImport(platform::ProfileFile& file, const std::vector<Sourc
 {
     bool fits = true;
     const std::error_code error = file.Update([&](platform::ProfileDocument& document) {
-        const int existing = deleteExisting ? 0 : CountExisting(document);
+        const PhoneBookDocument existing(document);
         // Any number of rows beyond the capacity is too many; the cap keeps it an int.
-        const auto selected = std::min<std::size_t>(rows.size(), kPhoneBookCapacity + 1);
-        fits = FitsCapacity(existing, static_cast<int>(selected));
+        const int selected =
+            static_cast<int>(std::min<std::size_t>(rows.size(), kPhoneBookCapacity + 1));
+        fits = deleteExisting ? FitsCapacity(0, selected)
+                              : FitsCapacity(existing.LiveCount(), selected) &&
+                                    existing.HasSectionsFor(selected);
         if (!fits)
             return;
         ImportBook book(document);

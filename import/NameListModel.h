@@ -4,12 +4,18 @@
 
 #include <QAbstractListModel>
 #include <QItemSelection>
+#include <optional>
 #include <vector>
 
-// The names that page 4 offers: each item stands for its own source row. Items are sorted
-// in the alphabetical order of the user's locale without regard to case, equal names in the
-// order of the file. The whole list is set at once and sorted once, so a million names take a
-// sort, not a million sorted insertions.
+// The order of the names that page 4 offers, item by item as rows of `rows`: the alphabetical
+// order of the user's locale without regard to case, equal names in the order of the file. The
+// list is sorted once as a whole, so a million names take a sort, not a million sorted
+// insertions. That takes a while for so many, so it runs beside the user interface and tells its
+// progress: nothing when the progress stopped it.
+std::optional<std::vector<std::size_t>> SortedNameOrder(const ListedRows& rows,
+                                                        const WorkProgress& progress);
+
+// The names that page 4 offers: each item stands for its own source row.
 class NameListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -17,7 +23,8 @@ class NameListModel : public QAbstractListModel
 public:
     using QAbstractListModel::QAbstractListModel;
 
-    void SetRows(ListedRows rows);
+    // The rows, their items in the given order (see SortedNameOrder).
+    void SetRows(ListedRows rows, std::vector<std::size_t> order);
     void Clear();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;

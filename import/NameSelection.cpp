@@ -63,7 +63,7 @@ void ListedRows::Add(std::string_view name, std::uint64_t record)
     m_names += name;
 }
 
-ListedRows ListRows(CsvSource& source, const ColumnChoice& columns)
+ListedRows ListRows(CsvSource& source, const ColumnChoice& columns, const WorkProgress& progress)
 {
     ListedRows rows;
     RowReader reader(columns);
@@ -72,13 +72,15 @@ ListedRows ListRows(CsvSource& source, const ColumnChoice& columns)
         const SourceRow& row = reader.Read(record);
         if (row.HasNumber())
             rows.Add(row.ListedName(), number);
+        if (progress && !progress(source.Position(), source.Length()))
+            break;
     }
     return rows;
 }
 
-std::optional<std::vector<SourceRow>>
-ReadChosenRows(CsvSource& source, const ColumnChoice& columns, const std::vector<ListedRow>& chosen,
-               const std::function<void(std::uint64_t)>& onLineRead)
+std::optional<std::vector<SourceRow>> ReadChosenRows(CsvSource& source, const ColumnChoice& columns,
+                                                     const std::vector<ListedRow>& chosen,
+                                                     const WorkProgress& progress)
 {
     std::vector<SourceRow> rows;
     RowReader reader(columns);
@@ -92,7 +94,8 @@ ReadChosenRows(CsvSource& source, const ColumnChoice& columns, const std::vector
             rows.push_back(row);
             ++next;
         }
-        onLineRead(source.Position());
+        if (progress && !progress(source.Position(), source.Length()))
+            return std::nullopt;
     }
     if (next != chosen.end())
         return std::nullopt;

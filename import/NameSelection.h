@@ -79,17 +79,23 @@ private:
     std::vector<Item> m_items;
 };
 
-// Every row of the rest of the source that has a number.
-ListedRows ListRows(CsvSource& source, const ColumnChoice& columns);
+// Told how far a piece of work has come, `done` of `total` steps; answers whether to go on. A
+// reading of the source tells its position in the file and the file's length after every record.
+using WorkProgress = std::function<bool(std::uint64_t done, std::uint64_t total)>;
+
+// Every row of the rest of the source that has a number; those read so far when the progress
+// stops the reading.
+ListedRows ListRows(CsvSource& source, const ColumnChoice& columns,
+                    const WorkProgress& progress = {});
 
 // The rows of the rest of the source that were chosen, in the order of the file; nothing when
 // any chosen row no longer stands in the file with a number and the same listed name, so a file
 // changed since it was listed neither brings in rows the user did not see nor leaves out rows
-// the user chose. `chosen` is sorted by record. `onLineRead` is called after every record read
-// with the position in the file.
-std::optional<std::vector<SourceRow>>
-ReadChosenRows(CsvSource& source, const ColumnChoice& columns, const std::vector<ListedRow>& chosen,
-               const std::function<void(std::uint64_t)>& onLineRead);
+// the user chose. `chosen` is sorted by record. Nothing either when the progress stops the
+// reading.
+std::optional<std::vector<SourceRow>> ReadChosenRows(CsvSource& source, const ColumnChoice& columns,
+                                                     const std::vector<ListedRow>& chosen,
+                                                     const WorkProgress& progress = {});
 
 // The percentage of a reading to show: it moves on only in steps of more than four points,
 // so a large file does not repaint the progress bar for every line.

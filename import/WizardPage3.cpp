@@ -5,6 +5,7 @@
 #include "ColumnSamples.h"
 #include "CsvFields.h"
 #include "CsvSource.h"
+#include "DisplayText.h"
 #include "WizardSheet.h"
 
 #include <QGridLayout>
@@ -61,6 +62,7 @@ CWizardPage3::CWizardPage3(CWizardSheet& sheet)
         m_combos[i] = new ColumnComboBox;
         m_combos[i]->setObjectName(QString::fromLatin1(kFieldRows[i].comboId));
         m_samples[i] = new QLabel;
+        m_samples[i]->setTextFormat(Qt::PlainText);
         m_samples[i]->setObjectName(QString::fromLatin1(kFieldRows[i].comboId) + "-sample");
         m_samples[i]->setMinimumWidth(fontMetrics().averageCharWidth() * kMaxSampleCharacters);
         QFont sampleFont = m_samples[i]->font(); // a value from the file, not a text of ours
@@ -148,7 +150,7 @@ void CWizardPage3::ShowSample(std::size_t row)
                                                          shown->fontMetrics().averageCharWidth() *
                                                              kMaxSampleCharacters);
     shown->setText(line);
-    shown->setToolTip(line == sample ? QString() : sample);
+    shown->setToolTip(line == sample ? QString() : platform::PlainToolTip(sample));
 }
 
 void CWizardPage3::AutoMatchColumns()

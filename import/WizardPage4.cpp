@@ -3,6 +3,8 @@
 #include "CsvSource.h"
 #include "ImportStrings.h"
 #include "ImportWriting.h"
+#include "LockedFile.h"
+#include "LockedWrite.h"
 #include "MessageBox.h"
 #include "NameListModel.h"
 #include "PhoneBookError.h"
@@ -10,7 +12,6 @@
 #include "ProfileFile.h"
 #include "WizardSheet.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -20,13 +21,18 @@
 #include <QListView>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
 const QString kSelectAll = QStringLiteral("Select All");
 const QString kDeselectAll = QStringLiteral("Deselect All");
 const QString kMaximumText = QStringLiteral("Maximum number of entries allowed in Telmo is");
+constexpr int kNamesLaidOutAtOnce = 20000;
+// A list that takes no longer to read comes with the page, with no bar moving first.
+constexpr std::chrono::milliseconds kListShownWithThePage(50);
 
 QLineEdit* MakeCountBox(const char* id)
 {
@@ -37,16 +43,6 @@ QLineEdit* MakeCountBox(const char* id)
     return box;
 }
 
-// The wait cursor for as long as a reading of the source runs, however it ends.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 } // namespace
 
 CWizardPage4::CWizardPage4(CWizardSheet& sheet)
@@ -55,14 +51,20 @@ CWizardPage4::CWizardPage4(CWizardSheet& sheet)
       m_lbNames(new QListView), m_names(new NameListModel(this)),
       m_selectAll(new QPushButton(kSelectAll)), m_existingBox(MakeCountBox("1016")),
       m_selectedBox(MakeCountBox("1017")), m_totalBox(MakeCountBox("1018")),
-      m_progress(new QProgressBar)
+      m_progress(new QProgressBar), m_readingWatch(new QTimer(this))
 {
+    // Often enough for a moving bar, seldom enough to cost nothing.
+    m_readingWatch->setInterval(25);
+    connect(m_readingWatch, &QTimer::timeout, this, &CWizardPage4::WatchReading);
     m_maximum->setObjectName(QStringLiteral("1019"));
     m_deleteExisting->setObjectName(QStringLiteral("1015"));
     m_lbNames->setObjectName(QStringLiteral("1006"));
     m_lbNames->setModel(m_names);
     m_lbNames->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_lbNames->setUniformItemSizes(true);
+    // A list of a million names is laid out in steps between turns of the event loop.
+    m_lbNames->setLayoutMode(QListView::Batched);
+    m_lbNames->setBatchSize(kNamesLaidOutAtOnce);
     m_lbNames->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_selectAll->setObjectName(QStringLiteral("1013"));
     m_progress->setObjectName(QStringLiteral("1014"));
@@ -107,6 +109,17 @@ void CWizardPage4::OnSetActive()
     UpdateCounts();
 }
 
+void CWizardPage4::OnKillActive()
+{
+    // Back or Cancel: a reading still running is no longer wanted.
+    StopReading();
+}
+
+bool CWizardPage4::isComplete() const
+{
+    return !m_reading;
+}
+
 void CWizardPage4::CountExisting()
 {
     m_maximum->setText(kMaximumText + ' ' + QString::number(kPhoneBookCapacity) + '.');
@@ -129,12 +142,32 @@ void CWizardPage4::FillNameList()
     }
     m_listed.reset();
     m_names->Clear();
-    CsvSource source;
-    if (!Sheet().OpenSource(source))
-        return;
-    const WaitCursor wait;
-    m_names->SetRows(ListRows(source, listed.columns));
-    m_listed = std::move(listed);
+    struct Found
+    {
+        ListedRows rows;
+        std::optional<std::vector<std::size_t>> order;
+    };
+    auto found = std::make_shared<Found>();
+    // The first half of the bar for reading the file, the second for sorting the names.
+    StartReading(
+        [found, columns = listed.columns](CsvSource& source, const WorkProgress& progress) {
+            found->rows = ListRows(source, columns, [&](std::uint64_t done, std::uint64_t total) {
+                return progress(done, 2 * total);
+            });
+            found->order =
+                SortedNameOrder(found->rows, [&](std::uint64_t done, std::uint64_t total) {
+                    return progress(total + done, 2 * total);
+                });
+        },
+        [this, found, listed](bool opened) {
+            m_progress->setValue(0); // the bar is the import's again
+            if (!opened)
+                return;
+            // Only a reading that was stopped sorts nothing, and that one comes to no end here.
+            m_names->SetRows(std::move(found->rows), std::move(found->order.value()));
+            m_listed = listed;
+        },
+        kListShownWithThePage);
 }
 
 void CWizardPage4::UpdateCounts()
@@ -189,51 +222,134 @@ void CWizardPage4::ShowCapacityMessage()
 
 bool CWizardPage4::OnWizardFinish()
 {
-    if (!CheckCapacity() || !ImportEntries())
-        return false;
-    platform::ShowMessageBox(this, {kStringImportComplete, "Done"});
-    return true;
+    // The import reads the source in the background and closes the wizard once it is done.
+    if (m_imported)
+        return true;
+    if (CheckCapacity())
+        ImportEntries();
+    return false;
 }
 
-bool CWizardPage4::ImportEntries()
+void CWizardPage4::ImportEntries()
 {
-    const WaitCursor wait;
-    CsvSource source;
-    if (!Sheet().OpenSource(source))
-        return true; // nothing to write; the wizard ends as after an import
-    m_progress->setValue(0);
-    ProgressSteps steps;
-    const std::optional<std::vector<SourceRow>> rows = ReadChosenRows(
-        source, Sheet().Columns(), m_names->SelectedRows(m_lbNames->selectionModel()->selection()),
-        [&](std::uint64_t position) {
-            if (const auto percent = steps.Advance(position, source.Length()))
-                m_progress->setValue(*percent);
+    auto rows = std::make_shared<std::optional<std::vector<SourceRow>>>();
+    StartReading(
+        [rows, columns = Sheet().Columns(),
+         chosen = m_names->SelectedRows(m_lbNames->selectionModel()->selection())](
+            CsvSource& source, const WorkProgress& progress) {
+            *rows = ReadChosenRows(source, columns, chosen, progress);
+        },
+        [this, rows](bool opened) {
+            m_progress->setValue(100);
+            if (!opened)
+                return FinishImport(); // nothing to write; the wizard ends as after an import
+            if (!*rows) {
+                // The names as they stand now, so the user can choose again.
+                platform::ShowMessageBox(
+                    this,
+                    {"The import source changed after its names were listed. Nothing was "
+                     "imported; select the names again.",
+                     "Error", platform::MessageButtons::Ok, platform::MessageIcon::Exclamation});
+                return OnSetActive();
+            }
+            WriteChosenRows(**rows);
         });
-    source.Close();
-    m_progress->setValue(100);
-    if (!rows) {
-        // The names as they stand now, so the user can choose again.
-        platform::ShowMessageBox(this, {"The import source changed after its names were listed. "
-                                        "Nothing was imported; select the names again.",
-                                        "Error", platform::MessageButtons::Ok,
-                                        platform::MessageIcon::Exclamation});
-        OnSetActive();
-        return false;
-    }
+}
 
+void CWizardPage4::WriteChosenRows(const std::vector<SourceRow>& rows)
+{
     platform::ProfileFile file(Sheet().IniPath());
-    const std::error_code error = WriteImport(file, *rows, m_deleteExisting->isChecked());
+    const std::error_code error = platform::WriteAskingWhileHeld(
+        this, file.Path(), [&] { return WriteImport(file, rows, m_deleteExisting->isChecked()); });
     if (!error)
-        return true;
+        return FinishImport();
+    // A file another program kept locked was named when the user chose not to try again.
+    if (error == platform::FileLockError::Held)
+        return;
     if (error == PhoneBookError::Full) {
-        // Another program added entries since they were counted.
+        // Another program added entries since they were counted, or the book has no section
+        // number left.
         ShowCapacityMessage();
-        CountExisting();
-        return false;
+        return CountExisting();
     }
     platform::ShowMessageBox(this, {"The phone book " + file.Path().string() +
                                         " could not be written: " + error.message() + ".",
                                     "Error", platform::MessageButtons::Ok,
                                     platform::MessageIcon::Exclamation});
-    return false;
+}
+
+void CWizardPage4::FinishImport()
+{
+    platform::ShowMessageBox(this, {kStringImportComplete, "Done"});
+    m_imported = true;
+    wizard()->accept();
+}
+
+void CWizardPage4::StartReading(Reading read, std::function<void(bool opened)> done,
+                                std::optional<std::chrono::milliseconds> endedAtOnceWithin)
+{
+    StopReading();
+    m_readingSteps = {};
+    // Written by the reading, read here only once it has ended.
+    auto opened = std::make_shared<bool>(false);
+    m_afterReading = [this, opened, done = std::move(done)] {
+        if (!*opened)
+            Sheet().ReportOpenSourceFailed();
+        done(*opened);
+    };
+    m_background.Start([opened, path = Sheet().SourcePath(),
+                        read = std::move(read)](const WorkProgress& progress) {
+        CsvSource source;
+        *opened = source.Open(path);
+        if (*opened)
+            read(source, progress);
+    });
+    if (endedAtOnceWithin && m_background.WaitForEnd(*endedAtOnceWithin))
+        return EndReading();
+    SetReading(true);
+    m_readingWatch->start();
+}
+
+void CWizardPage4::StopReading()
+{
+    m_readingWatch->stop();
+    m_background.Stop();
+    m_afterReading = {};
+    SetReading(false);
+    m_progress->setValue(0);
+}
+
+void CWizardPage4::WatchReading()
+{
+    if (const auto percent = m_readingSteps.Advance(m_background.Done(), m_background.Total()))
+        m_progress->setValue(*percent);
+    if (!m_background.Ended())
+        return;
+    m_readingWatch->stop();
+    EndReading();
+}
+
+void CWizardPage4::EndReading()
+{
+    std::exchange(m_afterReading, {})();
+    if (!m_readingWatch->isActive()) // unless what followed started another reading
+        SetReading(false);
+}
+
+void CWizardPage4::SetReading(bool reading)
+{
+    if (reading == m_reading)
+        return;
+    m_reading = reading;
+    // What a reading uses or fills waits for it.
+    const std::initializer_list<QWidget*> controls = {m_deleteExisting, m_lbNames, m_selectAll};
+    for (QWidget* control : controls)
+        control->setEnabled(!reading);
+    if (reading) {
+        m_progress->setValue(0);
+        setCursor(Qt::BusyCursor);
+    } else {
+        unsetCursor();
+    }
+    emit completeChanged();
 }

@@ -48,9 +48,14 @@ bool CWizardSheet::OpenSource(CsvSource& source)
 {
     if (source.Open(m_strSourcePath))
         return true;
+    ReportOpenSourceFailed();
+    return false;
+}
+
+void CWizardSheet::ReportOpenSourceFailed()
+{
     platform::ShowMessageBox(this, {kStringOpenSourceFailed, "Error", platform::MessageButtons::Ok,
                                     platform::MessageIcon::Exclamation});
-    return false;
 }
 
 void CWizardSheet::WinHelp()

@@ -54,6 +54,7 @@ public:
 
     // Opens the source file for one reading; tells the user when it cannot be read.
     bool OpenSource(CsvSource& source);
+    void ReportOpenSourceFailed();
 
     // Opens the program's help.
     void WinHelp();

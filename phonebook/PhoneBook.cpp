@@ -34,10 +34,7 @@ std::error_code CPhoneBook::DeleteEntry(const PhoneEntry& loaded)
 {
     bool held = true;
     const std::error_code error = m_file.Update([&](platform::ProfileDocument& document) {
-        PhoneBookDocument book(document);
-        held = book.HoldsEntry(loaded);
-        if (held)
-            book.DeleteEntry(loaded.section);
+        held = PhoneBookDocument(document).DeleteLoadedEntry(loaded);
     });
     if (error)
         return error;

@@ -1,10 +1,8 @@
 #include "PhoneBookDocument.h"
 
 #include "TextCase.h"
-#include "TextEncoding.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
 #include <climits>
 #include <optional>
@@ -30,12 +28,14 @@ std::optional<int> SectionNumberOf(std::string_view name)
     return n;
 }
 
-std::array<std::string PhoneEntry::*, 6> TextFields()
+// The entry's texts as they read back once written.
+PhoneEntry StoredTexts(const PhoneEntry& text)
 {
-    std::array<std::string PhoneEntry::*, 6> fields{&PhoneEntry::name};
-    for (std::size_t i = 0; i < PhoneKinds().size(); ++i)
-        fields[i + 1] = PhoneKinds()[i].number;
-    return fields;
+    PhoneEntry stored = text;
+    stored.name = platform::ProfileDocument::StoredValue(text.name);
+    for (const PhoneKind& kind : PhoneKinds())
+        stored.*kind.number = platform::ProfileDocument::StoredValue(text.*kind.number);
+    return stored;
 }
 
 } // namespace
@@ -47,20 +47,25 @@ std::string PhoneBookDocument::SectionName(int n)
     return std::string(kSectionPrefix) + std::to_string(n);
 }
 
-std::vector<int> PhoneBookDocument::SectionNumbers() const
+const std::vector<int>& PhoneBookDocument::SectionNumbers() const
 {
-    std::vector<int> numbers;
+    // Sections are only ever added, never removed or renamed, so the numbers found stay right
+    // until the document holds another section.
+    if (m_numberedSections == m_document.SectionCount())
+        return m_sectionNumbers;
+    m_sectionNumbers.clear();
     for (std::string_view name : m_document.SectionNames()) {
         if (std::optional<int> n = SectionNumberOf(name))
-            numbers.push_back(*n);
+            m_sectionNumbers.push_back(*n);
     }
-    std::sort(numbers.begin(), numbers.end());
-    return numbers;
+    std::sort(m_sectionNumbers.begin(), m_sectionNumbers.end());
+    m_numberedSections = m_document.SectionCount();
+    return m_sectionNumbers;
 }
 
 int PhoneBookDocument::Count() const
 {
-    const std::vector<int> numbers = SectionNumbers();
+    const std::vector<int>& numbers = SectionNumbers();
     const int end = numbers.empty() ? 0 : numbers.back() + 1;
     return std::clamp(m_document.ReadInt(kGeneral, "Count", 0), 0, end);
 }
@@ -107,6 +112,13 @@ bool PhoneBookDocument::IsDeleted(const std::string& section) const
     return m_document.ReadInt(section, "Deleted", 0) != 0;
 }
 
+bool PhoneBookDocument::HasSectionsFor(int entries) const
+{
+    // The last new entry takes section Count + entries - 1, and the section numbered INT_MAX
+    // could never lie below Count.
+    return entries <= INT_MAX - Count();
+}
+
 PhoneEntry PhoneBookDocument::ReadEntry(const std::string& section) const
 {
     PhoneEntry entry;
@@ -141,8 +153,7 @@ int PhoneBookDocument::LiveCount() const
 
 bool PhoneBookDocument::IsFull() const
 {
-    // A book whose Count is already the largest int has no section number left for another entry.
-    return LiveCount() >= kPhoneBookCapacity || Count() == INT_MAX;
+    return LiveCount() >= kPhoneBookCapacity || !HasSectionsFor(1);
 }
 
 int PhoneBookDocument::InsertPos(const std::string& name)
@@ -208,11 +219,7 @@ void PhoneBookDocument::DeleteEntry(const std::string& section)
 
 std::string PhoneBookDocument::AddEntry(const PhoneEntry& text)
 {
-    return AddStoredEntry(StoredEntry(PhoneEntry{}, text));
-}
-
-std::string PhoneBookDocument::AddStoredEntry(const PhoneEntry& entry)
-{
+    const PhoneEntry entry = StoredTexts(text);
     const int position = InsertPos(entry.name);
     const std::string section = NextSectionName();
     IncrementCount();
@@ -222,11 +229,7 @@ std::string PhoneBookDocument::AddStoredEntry(const PhoneEntry& entry)
 
 bool PhoneBookDocument::HoldsEntry(const PhoneEntry& loaded) const
 {
-    // The same name in the other encoding is the same entry: another program may have converted
-    // the file to UTF-8 since.
-    return IsLiveSection(loaded.section) &&
-           platform::AsUtf8(m_document.ReadString(loaded.section, "Name", "")) ==
-               platform::AsUtf8(loaded.name);
+    return IsLiveSection(loaded.section) && SameTexts(ReadEntry(loaded.section), loaded);
 }
 
 std::optional<std::string> PhoneBookDocument::SaveEntry(const PhoneEntry& loaded,
@@ -235,69 +238,24 @@ std::optional<std::string> PhoneBookDocument::SaveEntry(const PhoneEntry& loaded
     if (!HoldsEntry(loaded)) {
         if (IsFull())
             return std::nullopt;
-        return AddStoredEntry(StoredEntry(loaded, typed));
+        return AddEntry(typed);
     }
-    const PhoneEntry stored = StoredEntry(loaded, typed);
     const std::string& section = loaded.section;
-    if (m_document.ReadString(section, "Name", "") != stored.name) {
+    if (loaded.name != platform::ProfileDocument::StoredValue(typed.name)) {
         // The old entry goes first, so that it neither holds a place nor counts as a neighbour.
         DeleteEntry(section);
-        return AddStoredEntry(stored);
+        return AddEntry(typed);
     }
-    WriteEntry(section, stored, ReadPos(section));
+    WriteEntry(section, typed, ReadPos(section));
     return section;
 }
 
-PhoneEntry PhoneBookDocument::StoredEntry(const PhoneEntry& loaded, const PhoneEntry& typed)
+bool PhoneBookDocument::DeleteLoadedEntry(const PhoneEntry& loaded)
 {
-    const auto fields = TextFields();
-    std::array<bool, fields.size()> kept{};
-    std::array<std::string, fields.size()> text;
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        kept[i] = typed.*fields[i] == platform::AsUtf8(loaded.*fields[i]);
-        text[i] = platform::ProfileDocument::StoredValue(typed.*fields[i]);
-    }
-    PhoneEntry stored;
-    stored.section = loaded.section;
-    if (!m_document.IsUtf8()) {
-        std::array<std::optional<std::string>, fields.size()> legacy;
-        bool fits = true;
-        for (std::size_t i = 0; i < fields.size() && fits; ++i) {
-            legacy[i] = kept[i] ? loaded.*fields[i] : platform::Utf8AsWindows1252(text[i]);
-            fits = legacy[i].has_value();
-        }
-        if (fits) {
-            for (std::size_t i = 0; i < fields.size(); ++i)
-                stored.*fields[i] = std::move(*legacy[i]);
-            return stored;
-        }
-        ConvertToUtf8();
-    }
-    // Bytes kept from a legacy file that has become UTF-8 since are stored as the text they show.
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        const bool keepBytes = kept[i] && platform::IsValidUtf8(loaded.*fields[i]);
-        stored.*fields[i] = keepBytes ? loaded.*fields[i] : std::move(text[i]);
-    }
-    return stored;
-}
-
-void PhoneBookDocument::ConvertToUtf8()
-{
-    m_document.ConvertToUtf8();
-    // Some letters sort differently in the two encodings (Windows-1252 puts \x8A before \xDC,
-    // UTF-8 puts U+00DC before U+0160), so the live entries take their positions anew in the new
-    // byte order of their names; the set of positions stays as it was.
-    std::vector<PhoneEntry> live = LiveEntries();
-    std::vector<int> positions;
-    for (const PhoneEntry& entry : live)
-        positions.push_back(entry.pos);
-    std::stable_sort(live.begin(), live.end(), [](const PhoneEntry& a, const PhoneEntry& b) {
-        return NameSortsBefore(a.name, b.name);
-    });
-    for (std::size_t i = 0; i < live.size(); ++i) {
-        if (live[i].pos != positions[i])
-            m_document.WriteInt(live[i].section, "Pos", positions[i]);
-    }
+    if (!HoldsEntry(loaded))
+        return false;
+    DeleteEntry(loaded.section);
+    return true;
 }
 
 void PhoneBookDocument::DiscardAll()
@@ -310,9 +268,8 @@ std::vector<PhoneEntry> PhoneBookDocument::LiveEntries() const
 {
     std::vector<PhoneEntry> entries;
     for (const std::string& section : EntrySections()) {
-        PhoneEntry entry = ReadEntry(section);
-        if (entry.deleted == 0)
-            entries.push_back(std::move(entry));
+        if (!IsDeleted(section))
+            entries.push_back(ReadEntry(section));
     }
     std::stable_sort(entries.begin(), entries.end(),
                      [](const PhoneEntry& a, const PhoneEntry& b) { return a.pos < b.pos; });

@@ -1,5 +1,7 @@
 #include "PhoneEntry.h"
 
+#include "TextEncoding.h"
+
 #include <algorithm>
 
 const std::array<PhoneKind, 5>& PhoneKinds()
@@ -24,7 +26,13 @@ const PhoneKind* FindPhoneKind(std::string_view label)
 
 bool NameSortsBefore(std::string_view a, std::string_view b)
 {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-    });
+    return platform::SortsBeforeInWindows1252Order(a, b);
+}
+
+bool SameTexts(const PhoneEntry& a, const PhoneEntry& b)
+{
+    const auto& kinds = PhoneKinds();
+    return a.name == b.name && std::all_of(kinds.begin(), kinds.end(), [&](const PhoneKind& kind) {
+               return a.*kind.number == b.*kind.number;
+           });
 }

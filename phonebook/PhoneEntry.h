@@ -4,7 +4,8 @@
 #include <string>
 #include <string_view>
 
-// One phone book entry as read from or written to its section.
+// One phone book entry as read from or written to its section; its texts are UTF-8, whatever the
+// file's encoding.
 struct PhoneEntry
 {
     std::string section;
@@ -36,6 +37,10 @@ const PhoneKind* FindPhoneKind(std::string_view label);
 
 constexpr int kPhoneBookCapacity = 5;
 
-// Names sort by unsigned byte value, case counting, so every capital sorts before every small
-// letter.
+// Names sort by the byte values of the legacy code page, case counting, so every capital sorts
+// before every small letter. The order does not depend on the file's encoding, so converting a
+// file to UTF-8 never reorders its entries.
 bool NameSortsBefore(std::string_view a, std::string_view b);
+
+// Whether two entries hold the same texts: name and numbers.
+bool SameTexts(const PhoneEntry& a, const PhoneEntry& b);

@@ -9,11 +9,10 @@
 namespace platform {
 
 // An initialisation file on disk, shared by both programs. Reading a missing or unreadable file
-// gives the callers' defaults. Every change is one transaction: under an advisory lock on a lock
-// file beside it (".<name>.lock", kept), the file is read, changed in memory and replaced
-// atomically by a fully written temporary file, so two programs never lose each other's keys and a
-// crash never leaves half a file. Writes report their failure; a section or key name that cannot be
-// written is refused.
+// gives the callers' defaults. Every change is one locked step on the file (UpdateLockedFile), so
+// two programs never lose each other's keys and a crash never leaves half a file. Writes report
+// their failure (FileLockError::Held when another program kept the lock too long); a section or
+// key name that cannot be written is refused.
 class ProfileFile
 {
 public:

@@ -1,6 +1,6 @@
 #include "SerialPortMap.h"
 
-#include "AtomicFile.h"
+#include "KeptNumbers.h"
 #include "UserFolders.h"
 
 #include <algorithm>
@@ -16,9 +16,6 @@ namespace fs = std::filesystem;
 namespace platform {
 
 namespace {
-
-constexpr std::string_view kById = "serial/by-id/";
-constexpr std::string_view kByPath = "serial/by-path/";
 
 std::optional<int> ParseNumber(std::string_view digits)
 {
@@ -70,41 +67,10 @@ std::string DeviceNumber(const SerialPort& port, const fs::path& sysfs)
     return std::to_string(major(status.st_rdev)) + ":" + std::to_string(minor(status.st_rdev));
 }
 
-// What udev recorded of the port: its links below /dev and a few of its properties.
-struct UdevRecord
-{
-    std::string byId;
-    std::string byPath;
-    std::string model;
-    std::string modelFromDatabase;
-    std::string interfaceNumber;
-};
-
 UdevRecord ReadUdevRecord(const SerialPort& port, const SerialPortRoots& roots)
 {
-    UdevRecord record;
-    std::string number = DeviceNumber(port, roots.sysfs);
-    if (number.empty())
-        return record;
-    std::ifstream in(roots.udevData / ("c" + number));
-    for (std::string line; std::getline(in, line);) {
-        line = Trimmed(line);
-        auto take = [&](std::string_view prefix, std::string& into) {
-            if (line.starts_with(prefix) && into.empty())
-                into = line.substr(prefix.size());
-        };
-        if (line.starts_with("S:") && line.size() > 2) {
-            std::string link = line.substr(2);
-            if (link.starts_with(kById) && record.byId.empty())
-                record.byId = link;
-            else if (link.starts_with(kByPath) && record.byPath.empty())
-                record.byPath = link;
-        }
-        take("E:ID_MODEL_FROM_DATABASE=", record.modelFromDatabase);
-        take("E:ID_MODEL=", record.model);
-        take("E:ID_USB_INTERFACE_NUM=", record.interfaceNumber);
-    }
-    return record;
+    const std::string number = DeviceNumber(port, roots.sysfs);
+    return number.empty() || !roots.udev ? UdevRecord() : roots.udev(number);
 }
 
 void DescribeFromUdev(SerialPort& port, const SerialPortRoots& roots)
@@ -137,34 +103,6 @@ fs::path SerialPortRoots::DefaultNumbersFile()
 {
     std::optional<fs::path> config = UserFolder("XDG_CONFIG_HOME", ".config");
     return config ? *config / "telmo" / "serial-ports" : fs::path();
-}
-
-KeptNumbers ReadKeptNumbers(const fs::path& file)
-{
-    KeptNumbers numbers;
-    std::set<std::string> identities;
-    std::ifstream in(file);
-    for (std::string line; std::getline(in, line);) {
-        std::size_t equals = line.find('=');
-        if (equals == std::string::npos)
-            continue;
-        std::optional<int> number = SerialPortMap::ParseComName(line.substr(0, equals));
-        std::string identity = Trimmed(line.substr(equals + 1));
-        if (number && !identity.empty() && !numbers.contains(*number) &&
-            identities.insert(identity).second)
-            numbers.emplace(*number, std::move(identity));
-    }
-    return numbers;
-}
-
-std::string FormatKeptNumbers(const KeptNumbers& numbers)
-{
-    std::string text =
-        "# The COM numbers Telmo gave the serial devices of this machine. A device keeps\n"
-        "# its number while it is unplugged; delete its line to free the number.\n";
-    for (const auto& [number, identity] : numbers)
-        text += SerialPortMap::ComName(number) + "=" + identity + "\n";
-    return text;
 }
 
 SerialPortMap::SerialPortMap(SerialPortRoots roots) : m_roots(std::move(roots))
@@ -249,40 +187,15 @@ std::vector<SerialPort> SerialPortMap::MachinePorts() const
 void SerialPortMap::NumberMachinePorts(std::vector<SerialPort>& ports,
                                        const std::set<int>& reserved) const
 {
-    KeptNumbers kept = m_roots.numbers.empty() ? KeptNumbers() : ReadKeptNumbers(m_roots.numbers);
-    std::map<std::string, int> keptByIdentity;
-    for (const auto& [number, identity] : kept) {
-        if (!reserved.contains(number))
-            keptByIdentity.emplace(identity, number);
-    }
-
-    std::set<int> used = reserved;
-    for (const auto& [number, identity] : kept)
-        used.insert(number);
-    bool changed = false;
-    int next = 1;
-    for (SerialPort& port : ports) {
-        auto found = keptByIdentity.find(port.identity);
-        if (found != keptByIdentity.end()) {
-            port.comNumber = found->second;
-            continue;
-        }
-        // A number held by an explicit entry no longer belongs to the device that had it.
-        std::erase_if(kept, [&](const auto& entry) { return entry.second == port.identity; });
-        while (used.contains(next))
-            ++next;
-        port.comNumber = next;
-        used.insert(next);
-        kept[next] = port.identity;
-        changed = true;
-    }
-    if (changed && !m_roots.numbers.empty()) {
-        // Numbers that cannot be kept are still handed out the same way the next time, as long
-        // as the same devices are present; nothing more can be done for a read-only home.
-        std::error_code ignored;
-        fs::create_directories(m_roots.numbers.parent_path(), ignored);
-        ignored = ReplaceFileAtomically(m_roots.numbers, FormatKeptNumbers(kept));
-    }
+    std::vector<std::string> identities;
+    for (const SerialPort& port : ports)
+        identities.push_back(port.identity);
+    KeptNumbers inThisRun;
+    const std::vector<int> numbers = m_roots.numbers.empty()
+                                         ? AssignNumbers(inThisRun, identities, reserved)
+                                         : NumberDevices(m_roots.numbers, identities, reserved);
+    for (std::size_t at = 0; at < ports.size(); ++at)
+        ports[at].comNumber = numbers[at];
 }
 
 std::vector<SerialPort> SerialPortMap::Ports() const

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "UdevDevice.h"
+
 #include <filesystem>
-#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -34,7 +35,8 @@ struct SerialPortRoots
 {
     std::filesystem::path sysfs = "/sys";
     std::filesystem::path dev = "/dev";
-    std::filesystem::path udevData = "/run/udev/data";
+    // udev's knowledge of the ports: their lasting links and model names.
+    UdevLookup udev = SystemUdevRecord;
     // The file that keeps the COM number given to each device; empty keeps nothing.
     std::filesystem::path numbers = DefaultNumbersFile();
     // The folder of UUCP lock files ("LCK..ttyUSB0") that programs sharing ports agree on.
@@ -82,10 +84,5 @@ private:
     SerialPortRoots m_roots;
     std::vector<SerialPort> m_explicit;
 };
-
-// The numbers file: "COMn=identity" lines, numbers and identities each used once.
-using KeptNumbers = std::map<int, std::string>;
-KeptNumbers ReadKeptNumbers(const std::filesystem::path& file);
-std::string FormatKeptNumbers(const KeptNumbers& numbers);
 
 } // namespace platform

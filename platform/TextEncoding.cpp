@@ -81,6 +81,38 @@ char32_t DecodeSequence(std::string_view sequence)
     return codePoint;
 }
 
+// The code point at text[i], moving i past it; a byte that begins no valid sequence is U+FFFD.
+char32_t NextCodePoint(std::string_view text, std::size_t& i)
+{
+    const std::size_t length = ValidSequenceLength(text, i);
+    if (length == 0) {
+        ++i;
+        return kReplacementCharacter;
+    }
+    const char32_t codePoint = DecodeSequence(text.substr(i, length));
+    i += length;
+    return codePoint;
+}
+
+// A character's place in the order of Windows-1252 bytes; characters outside it come after.
+char32_t Windows1252Rank(char32_t codePoint)
+{
+    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
+        return codePoint;
+    const auto* high = std::find(kWindows1252High.begin(), kWindows1252High.end(), codePoint);
+    if (high != kWindows1252High.end())
+        return static_cast<char32_t>(0x80 + (high - kWindows1252High.begin()));
+    return 0x100 + codePoint;
+}
+
+void AppendUtf16Unit(char16_t unit, bool bigEndian, std::string& out)
+{
+    const char high = static_cast<char>(unit >> 8);
+    const char low = static_cast<char>(unit & 0xFF);
+    out.push_back(bigEndian ? high : low);
+    out.push_back(bigEndian ? low : high);
+}
+
 } // namespace
 
 DetectedEncoding DetectEncoding(std::string_view firstBytes)
@@ -148,19 +180,11 @@ std::optional<std::string> Utf8AsWindows1252(std::string_view text)
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = ValidSequenceLength(text, i);
-        if (length == 0)
+        // Bytes that are no UTF-8 read as U+FFFD, which has no place in the code page either.
+        const char32_t rank = Windows1252Rank(NextCodePoint(text, i));
+        if (rank > 0xFF)
             return std::nullopt;
-        const char32_t codePoint = DecodeSequence(text.substr(i, length));
-        i += length;
-        if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) {
-            out.push_back(static_cast<char>(codePoint));
-            continue;
-        }
-        const auto* high = std::find(kWindows1252High.begin(), kWindows1252High.end(), codePoint);
-        if (high == kWindows1252High.end())
-            return std::nullopt;
-        out.push_back(static_cast<char>(0x80 + (high - kWindows1252High.begin())));
+        out.push_back(static_cast<char>(rank));
     }
     return out;
 }
@@ -190,6 +214,51 @@ void AppendUtf16AsUtf8(std::string_view bytes, bool bigEndian, std::string& out)
     }
     if (bytes.size() % 2 != 0)
         AppendCodePoint(kReplacementCharacter, out);
+}
+
+void AppendUtf8AsUtf16(std::string_view text, bool bigEndian, std::string& out)
+{
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t codePoint = NextCodePoint(text, i);
+        if (codePoint < 0x10000) {
+            AppendUtf16Unit(static_cast<char16_t>(codePoint), bigEndian, out);
+        } else {
+            AppendUtf16Unit(static_cast<char16_t>(0xD800 + ((codePoint - 0x10000) >> 10)),
+                            bigEndian, out);
+            AppendUtf16Unit(static_cast<char16_t>(0xDC00 + ((codePoint - 0x10000) & 0x3FF)),
+                            bigEndian, out);
+        }
+    }
+}
+
+std::string ValidUtf8(std::string_view text)
+{
+    if (IsValidUtf8(text))
+        return std::string(text);
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size();)
+        AppendCodePoint(NextCodePoint(text, i), out);
+    return out;
+}
+
+bool IsAscii(std::string_view text)
+{
+    return std::none_of(text.begin(), text.end(),
+                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+bool SortsBeforeInWindows1252Order(std::string_view a, std::string_view b)
+{
+    std::size_t i = 0;
+    std::size_t k = 0;
+    while (i < a.size() && k < b.size()) {
+        const char32_t left = Windows1252Rank(NextCodePoint(a, i));
+        const char32_t right = Windows1252Rank(NextCodePoint(b, k));
+        if (left != right)
+            return left < right;
+    }
+    return i == a.size() && k < b.size();
 }
 
 } // namespace platform

@@ -45,5 +45,18 @@ std::optional<std::string> Utf8AsWindows1252(std::string_view text);
 // UTF-16 code units (two bytes each, in the given byte order) as UTF-8. Unpaired surrogates
 // and a last odd byte become U+FFFD, so no input can produce invalid UTF-8.
 void AppendUtf16AsUtf8(std::string_view bytes, bool bigEndian, std::string& out);
+// UTF-8 text as UTF-16 code units in the given byte order; bytes that are no UTF-8 become U+FFFD.
+void AppendUtf8AsUtf16(std::string_view text, bool bigEndian, std::string& out);
+
+// The text with every byte that is no part of a valid UTF-8 sequence replaced by U+FFFD.
+std::string ValidUtf8(std::string_view text);
+
+bool IsAscii(std::string_view text);
+
+// Whether text a sorts before text b in the order of the legacy code page's byte values: the
+// characters of Windows-1252 by their byte there, every other character after all of them by its
+// code point. Bytes that are no UTF-8 count as U+FFFD. The order is that of the code page's bytes
+// whichever encoding the text was stored in.
+bool SortsBeforeInWindows1252Order(std::string_view a, std::string_view b);
 
 } // namespace platform

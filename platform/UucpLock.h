@@ -1,21 +1,51 @@
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <optional>
+#include <string_view>
+#include <sys/types.h>
 
 namespace platform {
 
+// Who a lock file names as its owner, as the programs sharing serial ports write it: the process
+// id in text (ten columns and a newline; minicom and others add their name and user after it),
+// or as four bytes in the machine's order (older programs). A file just made by a program that
+// has yet to write its id is empty.
+struct LockOwner
+{
+    enum class Kind
+    {
+        Process,
+        Empty,
+        Unrecognised
+    };
+    Kind kind = Kind::Unrecognised;
+    pid_t pid = 0; // for Process: above 0
+};
+
+LockOwner ParseLockOwner(std::string_view bytes);
+
 // The lock file that programs sharing a serial port agree on (terminal programs, cu, dialers):
-// "LCK..ttyUSB0" in the system's lock folder, holding the owner's process id as ten characters
-// and a line break. A lock whose owner is gone is stale and taken over. Released on destruction.
+// "LCK..ttyUSB0" in the system's lock folder, holding the owner's process id. Released on
+// destruction.
+//
+// A lock is taken over only when it is stale: it names a process that provably does not exist,
+// or it has stayed empty past kEmptyLockAge (its maker died between making and writing it).
+// Anything else, a lock this user cannot read or understand included, means the port is busy.
+// Telmo never follows a link in the lock folder, and of several programs taking over one stale
+// lock exactly one gets it.
 class UucpLock
 {
 public:
     enum class Result
     {
         Taken,
-        HeldByOther, // a live process, this one included, holds the port
+        HeldByOther, // the port is busy: another program holds it, or the lock could not be had
         NotPossible  // no lock folder, or one this user may not write: nothing to agree on
     };
+
+    static constexpr std::chrono::seconds kEmptyLockAge{5};
 
     UucpLock() = default;
     ~UucpLock();
@@ -31,7 +61,16 @@ public:
                                              const std::filesystem::path& device);
 
 private:
-    std::filesystem::path m_file;
+    // The lock this object holds: its name, and the file and process that made it ours, so that
+    // only our own file is ever removed (never one that took its place, nor a forked copy's).
+    struct OwnLock
+    {
+        std::filesystem::path file;
+        dev_t device = 0;
+        ino_t inode = 0;
+        pid_t process = 0;
+    };
+    std::optional<OwnLock> m_held;
 };
 
 } // namespace platform

@@ -7,7 +7,7 @@ TELMO_PACKAGES=(
     cmake g++ ninja-build ccache pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-image-formats-plugins
     libgtest-dev libgmock-dev libbenchmark-dev
-    libxcb1-dev
+    libxcb1-dev libudev-dev
     xvfb xauth trayer xdotool xclip imagemagick x11-utils dbus desktop-file-utils
     haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils xfce4-panel
     lxqt-panel openbox sway waybar grim

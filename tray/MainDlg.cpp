@@ -5,6 +5,8 @@
 #include "EntryEditing.h"
 #include "EntryMenu.h"
 #include "Images.h"
+#include "LockedFile.h"
+#include "LockedWrite.h"
 #include "MessageBox.h"
 #include "ModalRun.h"
 #include "NumberDlg.h"
@@ -12,7 +14,6 @@
 #include "ResourceIds.h"
 #include "SettingsDlg.h"
 #include "Shell.h"
-#include "TextEncoding.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -298,7 +299,10 @@ void CMainDlg::EditShownEntry(const tray::EntryMenuItem& shown, const std::strin
 
 void CMainDlg::OnSave()
 {
-    const std::error_code error = m_phoneBook.SaveEntry(m_loadedEntry, TypedEntry());
+    const std::error_code error =
+        platform::WriteAskingWhileHeld(this, m_phoneBook.File().Path(), [&] {
+            return m_phoneBook.SaveEntry(m_loadedEntry, TypedEntry());
+        });
     // Another program filled the book while the editor was open; the typed text stays.
     if (error == PhoneBookError::Full)
         return ShowLimitMessage();
@@ -309,19 +313,22 @@ void CMainDlg::OnSave()
 
 void CMainDlg::OnDelete()
 {
-    const std::string name = Field(tray::kNameField)->text().toLocal8Bit().toStdString();
+    const std::string name = Field(tray::kNameField)->text().toStdString();
     const platform::MessageResult answer = platform::ShowMessageBox(
         this, {tray::DeleteQuestion(name), QCoreApplication::applicationName().toStdString(),
                platform::MessageButtons::YesNo, platform::MessageIcon::None});
     if (answer != platform::MessageResult::Yes)
         return;
     const std::error_code error =
-        m_bNewEntry ? std::error_code() : m_phoneBook.DeleteEntry(m_loadedEntry);
+        m_bNewEntry ? std::error_code()
+                    : platform::WriteAskingWhileHeld(this, m_phoneBook.File().Path(), [&] {
+                          return m_phoneBook.DeleteEntry(m_loadedEntry);
+                      });
     if (error == PhoneBookError::EntryGone) {
-        platform::ShowMessageBox(
-            this, {tray::EntryGoneMessage(platform::AsUtf8(m_loadedEntry.name)),
-                   QCoreApplication::applicationName().toStdString(), platform::MessageButtons::Ok,
-                   platform::MessageIcon::Exclamation});
+        platform::ShowMessageBox(this, {tray::EntryGoneMessage(m_loadedEntry.name),
+                                        QCoreApplication::applicationName().toStdString(),
+                                        platform::MessageButtons::Ok,
+                                        platform::MessageIcon::Exclamation});
     } else if (error) {
         return ReportSaveFailure(error);
     }
@@ -337,6 +344,9 @@ void CMainDlg::RebuildAfterChange()
 
 void CMainDlg::ReportSaveFailure(std::error_code error)
 {
+    // A file another program kept locked was named when the user chose not to try again.
+    if (error == platform::FileLockError::Held)
+        return;
     platform::ShowMessageBox(this,
                              {tray::SaveFailureMessage(m_phoneBook.File().Path(), error), "Error",
                               platform::MessageButtons::Ok, platform::MessageIcon::Exclamation});

@@ -2,6 +2,7 @@
 
 #include "CommandLine.h"
 #include "MainDlg.h"
+#include "MessageBox.h"
 #include "PhoneBookLocation.h"
 #include "Process.h"
 #include "ResourceIds.h"
@@ -42,6 +43,7 @@ int CPhoneBookApp::Run(int argc, char** argv)
     if (const std::optional<int> rejected = commandLine.Rejected(QApplication::arguments()))
         return *rejected;
     QApplication::setQuitOnLastWindowClosed(false);
+    platform::ShowNoticesInMessageBoxes("Telmo");
     platform::DesktopTrayHostProbe trayHosts(QDBusConnection::sessionBus());
     platform::DesktopNotifyIconService icons(trayHosts);
     platform::QMenuTracker tracker;

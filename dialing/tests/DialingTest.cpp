@@ -29,6 +29,8 @@ TEST(DialCommandTest, PrefixPauseNumberAndNothingThatEndsTheCommandEarly)
 
 namespace {
 
+using Choice = DialingBox::Choice;
+
 // What the sequence meets in one case, and everything it did there, in order.
 struct World
 {
@@ -38,11 +40,17 @@ struct World
     std::optional<Path> denied{};
     Hold hold = Hold::None;
     std::optional<std::string> callFailure{};
+    // ModemManager's answers that come before the user gives up, and the user's choice once a
+    // call is placed.
+    mutable int answersBeforeCancel = 2;
+    Choice onCall = Choice::Ok;
     mutable std::vector<std::string> events{};
+    mutable std::function<void()> unanswered{};
 };
 
-// The modem's line and ModemManager, both recording what they are asked in the world's events.
-class Fake : public ModemLine, public platform::ModemManager
+// The modem's line, ModemManager and the box, all recording what they are asked in the world's
+// events. ModemManager answers while the box waits.
+class Fake : public ModemLine, public platform::ModemManager, public DialingBox
 {
 public:
     explicit Fake(const World& world) : m_world(world) {}
@@ -57,15 +65,40 @@ public:
     }
     bool Close() override { return Log("close", true); }
     std::optional<Path> PermissionDenied() const override { return m_world.denied; }
-    Hold Holds(const Path& device) override
+    void AskHold(const Path& device, HoldAnswer answer) override
     {
-        return Log("holds? " + device.string(), m_world.hold);
+        Log("holds? " + device.string(), 0);
+        m_world.unanswered = [this, answer] { answer(m_world.hold); };
     }
-    std::optional<std::string> StartCall(const Path& device, const std::string& number) override
+    void StartCall(const Path& device, const std::string& number, CallAnswer answer) override
     {
-        return Log("call " + device.string() + " " + number, m_world.callFailure);
+        Log("call " + device.string() + " " + number, 0);
+        m_world.unanswered = [this, answer] { answer(m_world.callFailure); };
     }
-    void HangUp() override { Log("hang up", 0); }
+    void HangUp() override
+    {
+        m_world.unanswered = nullptr;
+        Log("hang up", 0);
+    }
+    void Show(const std::string& text, Buttons buttons) override
+    {
+        m_buttons = buttons;
+        Log("box: " + text, 0);
+    }
+    Choice Wait() override
+    {
+        if (m_world.unanswered && m_world.answersBeforeCancel-- > 0)
+            std::exchange(m_world.unanswered, nullptr)();
+        if (std::exchange(m_ended, false))
+            return Choice::Ended;
+        const Choice choice = m_buttons == Buttons::Cancel ? Choice::Cancel
+                              : m_buttons == Buttons::Ok   ? Choice::Ok
+                                                           : m_world.onCall;
+        const char* names[] = {"OK", "Cancel", "Hang Up"};
+        return Log(names[static_cast<int>(choice)], choice);
+    }
+    void End() override { m_ended = true; }
+    void Hide() override { Log("box hidden", 0); }
 
 private:
     template <class Answer> Answer Log(const std::string& event, Answer answer) const
@@ -74,6 +107,8 @@ private:
         return answer;
     }
     const World& m_world;
+    Buttons m_buttons = Buttons::Ok;
+    bool m_ended = false;
 };
 
 // COM3 is /dev/ttyUSB2 and no other port is present.
@@ -96,6 +131,7 @@ DialServices FakeServices(const World& world)
         return port == 3 ? std::optional<Path>("/dev/ttyUSB2") : std::nullopt;
     };
     services.modemManager = [&world] { return std::make_unique<Fake>(world); };
+    services.makeDialingBox = [&world] { return std::make_unique<Fake>(world); };
     return services;
 }
 
@@ -104,8 +140,13 @@ DialServices FakeServices(const World& world)
 TEST(DialSequenceTest, EachSettingAndAnswerTakesItsRouteWithItsMessages)
 {
     const DialerSettings modem{"", "9", "", 3, 0};
-    const std::string holds = "holds? /dev/ttyUSB2", open = "open 3 9600";
-    const std::string dialing = "Dialing...: Click OK when call is answered or to stop dialing.";
+    const std::string asking = "box: Asking ModemManager about the modem on /dev/ttyUSB2...",
+                      holds = "holds? /dev/ttyUSB2", open = "open 3 9600", hidden = "box hidden";
+    const std::string calling = "box: Calling 9,555 1234 through ModemManager...",
+                      call = "call /dev/ttyUSB2 9,555 1234";
+    const std::string placed = "box: ModemManager has placed the call. Click OK to close this box "
+                               "and let the call go on, or Hang Up to end it.";
+    const std::string dialing = "box: Click OK when call is answered or to stop dialing.";
     const std::string inUse = "Error? Modem not responding or in use. Check settings now?";
     const passwd* me = getpwuid(geteuid());
     const std::string user = me ? me->pw_name : "$USER";
@@ -122,27 +163,44 @@ TEST(DialSequenceTest, EachSettingAndAnswerTakesItsRouteWithItsMessages)
         {"no modem, Yes", {.answer = MessageResult::Yes},
          DialOutcome::OpenSettings, {"Error? Modem was not configured. Configure modem now?"}},
         {"port in use, No", {.settings = modem, .opens = false},
-         DialOutcome::CardStaysOpen, {holds, open, inUse}},
+         DialOutcome::CardStaysOpen, {asking, holds, open, hidden, inUse}},
         {"port this user may not open, Yes",
          {.settings = modem, .answer = MessageResult::Yes, .opens = false, .denied = "/dev/x"},
          DialOutcome::OpenSettings,
-         {holds, open, "Error? You may not use the modem's port /dev/x. Serial ports belong to the "
-                       "group dialout: add yourself to it (sudo adduser " + user + " dialout), log "
-                       "out and log in again. Check settings now?"}},
+         {asking, holds, open, hidden, "Error? You may not use the modem's port /dev/x. Serial "
+          "ports belong to the group dialout: add yourself to it (sudo adduser " + user + " "
+          "dialout), log out and log in again. Check settings now?"}},
         // The port is held until the box is dismissed: the modem keeps the call only so long.
         {"the modem dials", {.settings = modem}, DialOutcome::CardStaysOpen,
-         {holds, open, "write atm1\r\natdt9,555 1234;\r\n", dialing, "close"}},
+         {asking, holds, open, "write atm1\r\natdt9,555 1234;\r\n", dialing, "OK", "close"}},
         {"ModemManager's modem without voice", {.settings = modem, .hold = Hold::WithoutVoice},
          DialOutcome::CardStaysOpen,
-         {holds, "Error? ModemManager manages the modem on /dev/ttyUSB2 and offers no voice calls "
-                 "on it, so Telmo leaves its port alone. Check settings now?"}},
-        {"ModemManager's modem with voice",
+         {asking, holds, hidden, "Error? ModemManager manages the modem on /dev/ttyUSB2 and "
+                                 "offers no voice calls on it, so Telmo leaves its port alone. "
+                                 "Check settings now?"}},
+        {"ModemManager does not say", {.settings = modem, .hold = Hold::Unknown},
+         DialOutcome::CardStaysOpen,
+         {asking, holds, hidden, "Error? ModemManager did not say whether it manages the modem "
+                                 "on /dev/ttyUSB2, so Telmo leaves its port alone. Check "
+                                 "settings now?"}},
+        // OK leaves the call going: ModemManager's call is the call itself.
+        {"ModemManager's call, OK",
          {.settings = {"", "9;", "", 3, 0}, .hold = Hold::WithVoice}, DialOutcome::CardStaysOpen,
-         {holds, "call /dev/ttyUSB2 9,555 1234", dialing, "hang up"}},
+         {asking, holds, calling, call, placed, "OK"}},
+        {"ModemManager's call, Hang Up",
+         {.settings = modem, .hold = Hold::WithVoice, .onCall = Choice::HangUp},
+         DialOutcome::CardStaysOpen, {asking, holds, calling, call, placed, "Hang Up", "hang up"}},
         {"a call ModemManager cannot place",
-         {.settings = modem, .hold = Hold::WithVoice, .callFailure = "No network"},
-         DialOutcome::CardStaysOpen, {holds, "call /dev/ttyUSB2 9,555 1234",
-                                      "Error: ModemManager could not place the call: No network"}},
+         {.settings = modem, .hold = Hold::WithVoice, .callFailure = "No network."},
+         DialOutcome::CardStaysOpen,
+         {asking, holds, calling, call, hidden,
+          "Error: ModemManager could not place the call: No network."}},
+        {"cancelled while ModemManager is asked",
+         {.settings = modem, .hold = Hold::WithVoice, .answersBeforeCancel = 0},
+         DialOutcome::CardStaysOpen, {asking, holds, "Cancel", "hang up"}},
+        {"cancelled while the call is placed",
+         {.settings = modem, .hold = Hold::WithVoice, .answersBeforeCancel = 1},
+         DialOutcome::CardStaysOpen, {asking, holds, calling, call, "Cancel", "hang up"}},
         // clang-format on
     };
     for (const auto& row : cases) {

@@ -1,5 +1,6 @@
 #include "NumberDlg.h"
 
+#include "DialingBoxDialog.h"
 #include "ImageNumbers.h"
 #include "Images.h"
 #include "KindPicture.h"
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <functional>
 #include <gtest/gtest.h>
@@ -65,10 +67,10 @@ protected:
 
 TEST_F(NumberDlgTest, ShowsTheTextsExactlyAsGivenWithThePictureOfTheKind)
 {
-    // Markup and a title's "[*]" are shown as they are; older files hold Windows-1252.
+    // Markup and a title's "[*]" are shown as they are.
     const std::tuple<std::string, std::string, QString, int> cases[] = {
         {"Ann", "Fax:", "Ann", telmo::image::kFax},
-        {"<b>M\xFCller</b> [*]", "Pager:", QString::fromUtf8("<b>M\xC3\xBCller</b> [*]"), 0},
+        {"<b>M\xC3\xBCller</b> [*]", "Pager:", QString::fromUtf8("<b>M\xC3\xBCller</b> [*]"), 0},
     };
     for (const auto& [name, kind, shownName, picture] : cases) {
         std::unique_ptr<CNumberDlg> card = Card(name, std::string(300, '7'), kind);
@@ -141,5 +143,38 @@ TEST_F(NumberDlgTest, EachWayOutEndsTheRunWithItsResult)
             Qt::QueuedConnection);
         EXPECT_EQ(card->exec(), row.result);
         EXPECT_EQ(QGuiApplication::clipboard()->text(), row.clipboard);
+    }
+}
+
+TEST(DialingBoxTest, EachFaceOffersItsButtonsAndTheWaitEndsWithTheChoiceMade)
+{
+    using Buttons = DialingBox::Buttons;
+    using Choice = DialingBox::Choice;
+    // The face, the buttons it offers, what ends the wait (a button, "close" for the close box,
+    // or "end" for the dial itself) and the choice it gives.
+    const std::tuple<Buttons, QString, QString, Choice> rows[] = {
+        {Buttons::Cancel, "Cancel", "close", Choice::Cancel},
+        {Buttons::Cancel, "Cancel", "end", Choice::Ended},
+        {Buttons::Ok, "OK", "close", Choice::Ok},
+        {Buttons::HangUpOrOk, "Hang Up OK", "Hang Up", Choice::HangUp},
+        {Buttons::HangUpOrOk, "Hang Up OK", "close", Choice::Ok}}; // never ends a call
+    for (const auto& [face, offered, act, choice] : rows) {
+        DialingBoxDialog box(nullptr);
+        box.Show("Calling 5551234 through ModemManager...", face);
+        QStringList shown;
+        for (QPushButton* button : box.findChildren<QPushButton*>())
+            shown.append(button->text());
+        EXPECT_EQ(shown.join(' '), offered);
+        QTimer::singleShot(0, &box, [&] {
+            if (act == "end")
+                box.End();
+            if (act == "close")
+                box.close();
+            for (QPushButton* button : box.findChildren<QPushButton*>())
+                if (button->text() == act)
+                    button->click();
+        });
+        EXPECT_EQ(box.Wait(), choice) << act.toStdString();
+        EXPECT_EQ(box.windowTitle(), "Dialing...");
     }
 }

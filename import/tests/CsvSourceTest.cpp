@@ -5,10 +5,13 @@
 #include "TextEncoding.h"
 #include "support/ChildProcess.h"
 #include "support/TempFolder.h"
+#include "support/Utf16Text.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+using testsupport::Utf16;
 
 namespace {
 
@@ -18,17 +21,6 @@ std::string Joined(const std::vector<std::string>& fields)
     for (std::size_t i = 0; i < fields.size(); ++i)
         joined += (i > 0 ? "|" : "") + fields[i];
     return joined;
-}
-
-// The code units as UTF-16 bytes after their byte-order mark.
-std::string Utf16(std::u16string_view units, bool bigEndian)
-{
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char16_t unit : units) {
-        const char high = static_cast<char>(unit >> 8), low = static_cast<char>(unit);
-        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
-    }
-    return bytes;
 }
 
 class CsvSourceTest : public testing::Test

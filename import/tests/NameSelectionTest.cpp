@@ -2,15 +2,18 @@
 
 #include "CsvSource.h"
 #include "ImportWriting.h"
+#include "NameListModel.h"
 #include "PhoneBook.h"
 #include "PhoneBookError.h"
 #include "ProfileFile.h"
 #include "support/FileSizeLimit.h"
 #include "support/TelmoIni.h"
 #include "support/TempFolder.h"
+#include "support/Utf16Text.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <numeric>
 
 using testing::ElementsAre;
 
@@ -38,7 +41,10 @@ TEST(NameSelectionTest, ListsEveryRowWithANumberAndReadsExactlyTheChosenOnesBack
     std::vector<std::uint64_t> positions;
     const std::vector<SourceRow> rows =
         ReadChosenRows(source, kColumns, {{"", 3}, {"Ann", 4}, {"Carl Ng", 5}, {"Bea", 6}},
-                       [&](std::uint64_t position) { positions.push_back(position); })
+                       [&](std::uint64_t position, std::uint64_t length) {
+                           positions.push_back(position);
+                           return length == source.Length();
+                       })
             .value();
     ASSERT_EQ(rows.size(), 4u);
     EXPECT_EQ(rows[0].work, "777");
@@ -55,11 +61,27 @@ TEST(NameSelectionTest, ListsEveryRowWithANumberAndReadsExactlyTheChosenOnesBack
     // now, holds another name, or is beyond the end of the file.
     for (const ListedRow& changed : {ListedRow{"No Number", 1}, {"Ann", 3}, {"Zed", 99}}) {
         ASSERT_TRUE(source.Open(file));
-        EXPECT_FALSE(
-            ReadChosenRows(source, kColumns, {{"Carl Ng", 0}, changed}, [](std::uint64_t) {})
-                .has_value())
+        EXPECT_FALSE(ReadChosenRows(source, kColumns, {{"Carl Ng", 0}, changed}).has_value())
             << changed.name;
     }
+}
+
+TEST(SortedNameOrderTest, GivesEveryRowOnceInNameOrderUnlessItsProgressStopsIt)
+{
+    constexpr int kCount = 40000; // enough for the sort to look at its progress a few times
+    ListedRows rows;
+    for (int row = 0; row < kCount; ++row) {
+        char name[8];
+        std::snprintf(name, sizeof name, "%05d", kCount - 1 - row);
+        rows.Add(name, static_cast<std::uint64_t>(row));
+    }
+    int looks = 0;
+    EXPECT_FALSE(SortedNameOrder(rows, [&](std::uint64_t, std::uint64_t) { return ++looks < 3; }));
+    const auto order = SortedNameOrder(rows, [](std::uint64_t, std::uint64_t) { return true; });
+    ASSERT_TRUE(order);
+    std::vector<std::size_t> expected(kCount);
+    std::iota(expected.rbegin(), expected.rend(), std::size_t{0});
+    EXPECT_EQ(*order, expected);
 }
 
 TEST(ProgressStepsTest, MovesOnlyInStepsOfMoreThanFourPoints)
@@ -93,12 +115,13 @@ protected:
     std::string m_book;
 };
 
-TEST_F(ImportWritingTest, CountsTheSectionsUpToCountExceptThoseMarkedDeletedWithOne)
+TEST_F(ImportWritingTest, CountsTheLiveEntriesAsTheTrayProgramDoes)
 {
     EXPECT_EQ(CountExisting(file), 0) << "no phone book yet";
     testsupport::WriteFile(m_ini, "[General]\nCount=5\n[Item0]\nDeleted=0\n[Item1]\nDeleted=1\n"
                                   "[Item2]\nDeleted=2\n[Item3]\nName=x\n[Item5]\nDeleted=1\n");
-    EXPECT_EQ(CountExisting(file), 3) << "a Deleted value of 2 counts, a missing section not";
+    EXPECT_EQ(CountExisting(file), 2) << "a Deleted value of 2 is deleted, a missing section none";
+    EXPECT_EQ(CountExisting(file), CPhoneBook(m_ini).LiveCount());
     testsupport::WriteFile(m_ini, "[General]\nCount=-3\n[Item0]\n[Item1]\n");
     EXPECT_EQ(CountExisting(file), 0) << "a negative Count is 0, as for the tray program";
 }
@@ -121,6 +144,22 @@ TEST_F(ImportWritingTest, TheBookTakesRowsUpToFiveEntriesAndNotOneMore)
         else
             EXPECT_EQ(testsupport::ReadFile(m_ini), m_book) << "not even the discard written";
     }
+    // A book with no section number left takes no row, not even into a section beyond it.
+    testsupport::WriteFile(m_ini, m_book = "[General]\nCount=2147483647\n[Item2147483646]\n");
+    EXPECT_EQ(WriteImport(file, {{"Amy", "", "1", "", "", "", ""}}, false), PhoneBookError::Full);
+    EXPECT_EQ(testsupport::ReadFile(m_ini), m_book);
+}
+
+TEST_F(ImportWritingTest, AUtf16BookTakesTheRowsInItsOwnEncoding)
+{
+    const std::u16string start = u"[General]\r\nCount=1\r\n[Item0]\r\nName=Zoë\r\nPos=0\r\n";
+    testsupport::WriteFile(m_ini, testsupport::Utf16(start, false));
+    ASSERT_FALSE(WriteImport(file, {{"Åsa", "", "2", "", "", "", ""}}, false));
+    EXPECT_EQ(testsupport::ReadFile(m_ini),
+              testsupport::Utf16(u"[General]\r\nCount=2\r\nTopPos=1\r\n[Item0]\r\nName=Zoë\r\n"
+                                 u"Pos=0\r\n[Item1]\r\nName=Åsa\r\nHomePhone=2\r\nWorkPhone=\r\n"
+                                 u"CellPhone=\r\nBeeper=\r\nFax=\r\nPos=1\r\nDeleted=0\r\n",
+                                 false));
 }
 
 TEST_F(ImportWritingTest, AFailedWriteLeavesTheExistingEntriesInPlace)

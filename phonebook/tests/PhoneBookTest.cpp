@@ -11,10 +11,13 @@ using testsupport::TelmoIni;
 
 namespace {
 
-PhoneEntry Named(const std::string& name)
+// "Name" or "Name=home number".
+PhoneEntry Named(const std::string& text)
 {
     PhoneEntry entry;
-    entry.name = name;
+    entry.name = text.substr(0, text.find('='));
+    if (text.find('=') != std::string::npos)
+        entry.homePhone = text.substr(text.find('=') + 1);
     return entry;
 }
 
@@ -28,10 +31,10 @@ std::string Listing(const PhoneBookDocument& book)
     return listing;
 }
 
-// Runs the editor's and the import's operations, separated by blanks: "+Name" saves a new entry,
-// "-ItemN" deletes a section, "<ItemN" fills the editor from a section, ">Name" saves the
-// editor's entry under that name, "discard" empties the book, "utf8" is another program
-// converting the file.
+// Runs the editor's and the import's operations, separated by blanks: "+Name" saves a new entry
+// ("+Name=1" with a home number), "-ItemN" deletes a section, "<ItemN" fills the editor from a
+// section, ">Name" saves the editor's entry under that name, "x" deletes it, "discard" empties
+// the book, "utf8" is another program writing a text that turns the file into UTF-8.
 void Apply(ProfileDocument& document, const std::string& operations)
 {
     PhoneBookDocument book(document);
@@ -49,10 +52,12 @@ void Apply(ProfileDocument& document, const std::string& operations)
             editor = book.ReadEntry(rest);
         else if (word[0] == '>')
             book.SaveEntry(editor, Named(rest));
+        else if (word == "x")
+            book.DeleteLoadedEntry(editor);
         else if (word == "discard")
             book.DiscardAll();
         else if (word == "utf8")
-            document.ConvertToUtf8();
+            document.WriteString("Modem", "Name", "\u4E2D");
     }
 }
 
@@ -82,6 +87,9 @@ TEST(PhoneBookDocumentTest, OperationsKeepNamesInOrderAtPositionsZeroToLiveCount
          "Ann:0:0|Bob:3:1|Cy:2:2", 2},
         {"a section reused by the import is not overwritten", "",
          "+Ann <Item0 discard +Eve +Fay >Ann", "Ann:2:0|Eve:0:1|Fay:1:2", 2},
+        {"nor when the import put someone of the same name there", "",
+         "+Ann=111 <Item0 discard +Ann=999 >Ann", "Ann:0:0|Ann:1:1", 1},
+        {"nor deleted", "", "+Ann=111 <Item0 discard +Ann=999 x", "Ann:0:0", 0},
         {"never a sixth entry", "", "+A <Item0 discard +B +C +D +E +F >A +G",
          "B:0:0|C:1:1|D:2:2|E:3:3|F:4:4", 4},
         {"section numbers past nine", TelmoIni().General(10).Item(9, "x", {}, 0, 1), "+A", "A:10:0",
@@ -91,17 +99,15 @@ TEST(PhoneBookDocumentTest, OperationsKeepNamesInOrderAtPositionsZeroToLiveCount
          "[General]\nCount=4\n[Item0]\nName=Far\nPos=9\n[Item1]\nName=Gone\nDeleted=1\n[Item2]\n"
          "Name=Twin\nPos=2\n[Item3]\nName=Near\nPos=2\n[Item4]\nName=Beyond\n",
          "", "Twin:2:2|Near:3:2|Far:0:9", -1},
-        {"a legacy name kept as its bytes", kLegacy, "<Item0 >Müller", "M\xFCller:0:0|\xC5ke:1:1",
-         1},
-        {"a name that fits the code page", kLegacy, "+Jürgen",
-         "J\xFCrgen:2:0|M\xFCller:0:1|\xC5ke:1:2", 2},
-        {"a name that does not fit turns the file into UTF-8", kLegacy, "+Zoë_Żak",
-         "M\xC3\xBCller:0:0|Zo\xC3\xAB \xC5\xBB"
-         "ak:2:1|\xC3\x85ke:1:2",
-         2},
-        {"UTF-8 order after converting",
+        {"any Deleted value but 0",
+         "[General]\nCount=2\n[Item0]\nDeleted=2\n[Item1]\nName=B\nDeleted=-1\n", "+C", "C:2:0", 0},
+        {"a legacy name saved unchanged stays in place", kLegacy, "<Item0 >Müller",
+         "Müller:0:0|Åke:1:1", 1},
+        {"a name in the code page's order", kLegacy, "+Jürgen", "Jürgen:2:0|Müller:0:1|Åke:1:2", 2},
+        {"a name beyond the code page", kLegacy, "+Zoë_Żak", "Müller:0:0|Zoë Żak:2:1|Åke:1:2", 2},
+        {"the code page's order kept after converting",
          TelmoIni().General(2, 1).Item(0, "\x8Aimon").Item(1, "\xDCmit", {}, 1), "+中",
-         "\xC3\x9Cmit:1:0|\xC5\xA0imon:0:1|中:2:2", 2},
+         "Šimon:0:0|Ümit:1:1|中:2:2", 2},
         // A hand-edited Count is bounded by the sections the file holds and the range of int.
         {"a negative Count", "[General]\nCount=-3\n" + kThreeNames, "+X", "X:0:0", -1},
         {"a Count far too high", "[General]\nCount=2000000000\n" + kThreeNames, "+X",
@@ -113,7 +119,7 @@ TEST(PhoneBookDocumentTest, OperationsKeepNamesInOrderAtPositionsZeroToLiveCount
          "[General]\nCount=2147483647\n[Item2147483646]\n[Item2147483647]\n", "+X", ":2147483646:0",
          -1},
         {"opened before another program converted the file", kLegacy, "<Item0 utf8 >Müller",
-         "M\xC3\xBCller:0:0|\xC3\x85ke:1:1", 1},
+         "Müller:0:0|Åke:1:1", 1},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);

@@ -3,14 +3,18 @@
 #include "ModemManager.h"
 
 #include <QDBusConnection>
+#include <QDBusPendingCall>
+#include <QObject>
 #include <QString>
+#include <memory>
 
 namespace platform {
 
 // ModemManager over its public D-Bus interface (org.freedesktop.ModemManager1) on the system bus:
 // the modem objects of its object manager with their ports, the Voice interface's CreateCall and
-// DeleteCall, and the Call interface's Start and Hangup. The service is never started for this:
-// where it does not run, it holds nothing.
+// DeleteCall, and the Call interface's Start and Hangup. Every call is asynchronous, with a
+// timeout that fits it. The service is never started for this: where it does not run, it holds
+// nothing.
 class DBusModemManager : public ModemManager
 {
 public:
@@ -19,22 +23,31 @@ public:
     DBusModemManager(const DBusModemManager&) = delete;
     DBusModemManager& operator=(const DBusModemManager&) = delete;
 
-    Hold Holds(const std::filesystem::path& device) override;
-    std::optional<std::string> StartCall(const std::filesystem::path& device,
-                                         const std::string& number) override;
+    void AskHold(const std::filesystem::path& device, HoldAnswer answer) override;
+    void StartCall(const std::filesystem::path& device, const std::string& number,
+                   CallAnswer answer) override;
     void HangUp() override;
 
 private:
-    struct ManagedModem
-    {
-        QString path;
-        bool voice = false;
-    };
-    std::optional<ManagedModem> FindModem(const std::filesystem::path& device);
+    using ReplyHandler = std::function<void(const QDBusMessage& reply)>;
+
+    // Calls a method of ModemManager; `handle` gets the reply unless HangUp or the end of this
+    // object comes first.
+    void Ask(const QString& path, const QString& interface, const QString& method,
+             const QVariantList& arguments, int timeoutMs, ReplyHandler handle);
+    void Watch(const QDBusPendingCall& call, ReplyHandler handle);
+    void CreateCall(const QString& modem, const std::string& number, CallAnswer answer);
+    void StartCreatedCall(CallAnswer answer);
 
     QDBusConnection m_bus;
+    // The receiver of the replies still to come; they go with it.
+    std::unique_ptr<QObject> m_replies = std::make_unique<QObject>();
+    // Replies to questions asked before the last HangUp are not heard.
+    unsigned m_generation = 0;
     QString m_modem;
     QString m_call;
+    std::optional<QDBusPendingCall> m_creating; // a CreateCall not yet answered
+    bool m_placed = false;
 };
 
 } // namespace platform

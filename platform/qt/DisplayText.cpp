@@ -1,13 +1,17 @@
 #include "DisplayText.h"
 
-#include "TextEncoding.h"
+#include <QTextDocument>
 
 namespace platform {
 
-QString DisplayText(std::string_view bytes)
+QString DisplayText(std::string_view text)
 {
-    const std::string text = AsUtf8(bytes);
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString PlainToolTip(const QString& text)
+{
+    return text.isEmpty() ? text : Qt::convertFromPlainText(text);
 }
 
 } // namespace platform

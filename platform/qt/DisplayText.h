@@ -5,9 +5,12 @@
 
 namespace platform {
 
-// The file's text as a widget shows it: UTF-8, or Windows-1252 where a value is not valid UTF-8
-// (phone books carried over from the original platform). Never the locale's conversion, which
-// would show those names with replacement characters.
-QString DisplayText(std::string_view bytes);
+// The program's text as a widget shows it. Text is UTF-8 throughout: each file is read by the one
+// rule of its own encoding before anything of it reaches a widget.
+QString DisplayText(std::string_view text);
+
+// A tooltip that shows the text as it is: a tooltip's own text would be taken as markup whenever
+// it looks like some, which could show a file's text bold, or as a picture of a local file.
+QString PlainToolTip(const QString& text);
 
 } // namespace platform

@@ -1,6 +1,7 @@
 #include "MenuTracking.h"
 
 #include "DisplayText.h"
+#include "X11Connection.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -8,10 +9,15 @@
 #include <QMenu>
 #include <QMetaObject>
 #include <QScreen>
+#include <QTimer>
 
 namespace platform {
 
 namespace {
+
+// How long a menu waits for the mouse buttons to be released, at most: a second.
+constexpr int kReleaseLooks = 100;
+constexpr int kReleaseLookIntervalMs = 10;
 
 QString MenuText(const std::string& text)
 {
@@ -82,20 +88,37 @@ QPoint PopupPosition(const QMenu& menu, ScreenPoint at)
 bool QMenuTracker::TrackPopupMenu(const Menu& popup, std::optional<ScreenPoint> at,
                                   CommandHandler onCommand)
 {
-    if (OpenMenu())
+    if (OpenMenu() || m_waiting)
         return false;
     QMenu* menu = CreateQMenu(popup).release();
     menu->setAttribute(Qt::WA_DeleteOnClose);
     DeliverCommandsLater(*menu, onCommand);
-    m_open = menu;
-    menu->popup(at ? PopupPosition(*menu, *at) : QCursor::pos());
+    m_waiting = menu;
+    PopupOnceReleased(at ? PopupPosition(*menu, *at) : QCursor::pos(), kReleaseLooks);
     return true;
+}
+
+void QMenuTracker::PopupOnceReleased(QPoint position, int looksLeft)
+{
+    if (!m_waiting)
+        return;
+    if (looksLeft > 0 && MouseButtonHeld()) {
+        QTimer::singleShot(kReleaseLookIntervalMs, m_waiting, [this, position, looksLeft] {
+            PopupOnceReleased(position, looksLeft - 1);
+        });
+        return;
+    }
+    m_open = m_waiting;
+    m_waiting.clear();
+    m_open->popup(position);
 }
 
 void QMenuTracker::EndMenu()
 {
-    if (QMenu* open = OpenMenu())
-        open->close();
+    for (QMenu* menu : {m_open.data(), m_waiting.data()}) {
+        if (menu)
+            menu->close();
+    }
 }
 
 QMenu* QMenuTracker::OpenMenu() const

@@ -3,6 +3,7 @@
 #include "Menu.h"
 #include "PopupPlacement.h"
 
+#include <QPoint>
 #include <QPointer>
 #include <functional>
 #include <optional>
@@ -28,8 +29,11 @@ public:
 };
 
 // The popup as a QMenu, opened with QMenu::popup so that the event loop keeps running (a
-// blocking run would stall StatusNotifierItem hosts). While one menu is open a second request
-// is refused, so that a double click never stacks two menus.
+// blocking run would stall StatusNotifierItem hosts). While one menu is open, or waiting to
+// open, a second request is refused, so that a double click never stacks two menus. A menu
+// waits for the mouse buttons to be released: some notification areas report a click on the
+// press, and while the button is down the area holds the pointer, so the menu could not take it
+// and would never learn of a click beside it.
 class QMenuTracker : public MenuTracker
 {
 public:
@@ -41,7 +45,10 @@ public:
     QMenu* OpenMenu() const;
 
 private:
+    void PopupOnceReleased(QPoint position, int looksLeft);
+
     QPointer<QMenu> m_open;
+    QPointer<QMenu> m_waiting; // for the mouse buttons to be released
 };
 
 } // namespace platform

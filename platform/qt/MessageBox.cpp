@@ -1,5 +1,8 @@
 #include "MessageBox.h"
 
+#include "Notice.h"
+
+#include <QApplication>
 #include <QMessageBox>
 
 namespace platform {
@@ -39,6 +42,19 @@ MessageResult ShowMessageBox(QWidget* owner, const MessageBoxRequest& request)
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return MessageResult::Ok;
+}
+
+void ShowNoticesInMessageBoxes(const std::string& caption)
+{
+    SetNoticeHandler([caption](const std::string& text) {
+        QMetaObject::invokeMethod(
+            qApp,
+            [caption, text] {
+                ShowMessageBox(nullptr,
+                               {text, caption, MessageButtons::Ok, MessageIcon::Exclamation});
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 ScopedMessageBoxAnswers::ScopedMessageBoxAnswers(MessageResult yesNoAnswer)

@@ -10,6 +10,10 @@ namespace platform {
 // Shows a modal message box. Texts are the program's 8-bit text and are converted here.
 MessageResult ShowMessageBox(QWidget* owner, const MessageBoxRequest& request);
 
+// From now on, notices (TellUser) are shown in message boxes with this caption, once the program
+// is back in its event loop: never in the middle of the work that found the problem.
+void ShowNoticesInMessageBoxes(const std::string& caption);
+
 // Answers message boxes in tests: Ok to an Ok box, and the given answer to a Yes/No box, unless
 // a handler of its own is given.
 class ScopedMessageBoxAnswers : public ScopedAnswers<MessageBoxRequest, MessageResult>

@@ -2,12 +2,12 @@
 
 #include "StatusNotifierItem.h"
 #include "StatusNotifierWatch.h"
+#include "X11Connection.h"
 
 #include <QGuiApplication>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <xcb/xcb.h>
 
 namespace platform {
 
@@ -62,11 +62,8 @@ void DesktopTrayHostProbe::SetListener(std::function<void(bool newWatcher)> list
 
 bool DesktopTrayHostProbe::XEmbedTrayOwned() const
 {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    // Other platforms (offscreen among them) may answer as X11 applications without a
-    // connection to a display.
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (!connection || QGuiApplication::platformName() != "xcb")
+    xcb_connection_t* connection = X11Connection();
+    if (!connection)
         return false;
     const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(DisplayScreenNumber());
     xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(

@@ -1,11 +1,14 @@
 #include "AtomicFile.h"
+#include "LockedFile.h"
 #include "ProfileFile.h"
 #include "support/ChildProcess.h"
 #include "support/FileSizeLimit.h"
 #include "support/TempFolder.h"
+#include "support/Utf16Text.h"
 
 #include <climits>
 #include <csignal>
+#include <future>
 #include <gtest/gtest.h>
 #include <random>
 #include <sys/stat.h>
@@ -73,7 +76,9 @@ TEST(ProfileDocumentTest, AWriteChangesOnlyItsKeyAndKeepsEveryOtherByte)
 
     // In files as other editors leave them, values read back as written, and a line break in
     // one cannot make a key or section of its own.
-    for (const std::string file : {"[A]\nk=v\n", "\xEF\xBB\xBF[A]\r\nk=v\r\n", "[A]\nk=v\r"}) {
+    for (const std::string& file :
+         {std::string("[A]\nk=v\n"), std::string("\xEF\xBB\xBF[A]\r\nk=v\r\n"),
+          std::string("[A]\nk=v\r"), Utf16(u"[A]\r\nk=v", false), Utf16(u"[A]\nk=v\n", true)}) {
         SCOPED_TRACE(testing::PrintToString(file));
         ProfileDocument edited = ProfileDocument::Parse(file);
         edited.WriteString("A", "q", " \"x\"  y'\t");
@@ -85,6 +90,45 @@ TEST(ProfileDocumentTest, AWriteChangesOnlyItsKeyAndKeepsEveryOtherByte)
         EXPECT_EQ(reread.ReadString("A", "k", "?"), "v");
         EXPECT_EQ(reread.ReadInt("General", "Count", -1), -1);
         EXPECT_EQ(written.starts_with("\xEF\xBB\xBF"), file.starts_with("\xEF"));
+    }
+}
+
+TEST(ProfileDocumentTest, AFileIsReadAndWrittenInItsOneEncoding)
+{
+    const std::string legacy = "[A]\nname=REN\xC9\xA0"
+                               "DUPONT\nj=Jos\xE9\n"; // C9 A0 is UTF-8 too
+    const std::string legacyAsUtf8 = "[A]\nname=REN\xC3\x89\xC2\xA0"
+                                     "DUPONT\nj=Jos\xC3\xA9\n";
+    const std::tuple<const char*, std::string, std::string, const char*, const char*, std::string>
+        rows[] = {
+            // the file, the name in it, a key and value written, the file then
+            {"UTF-8", "[A]\nname=Ren\xC3\xA9\n", "René", "x", " Zoë ",
+             "[A]\nname=Ren\xC3\xA9\nx=\" Zo\xC3\xAB \"\n"},
+            {"Windows-1252", legacy, "RENÉ\u00A0DUPONT", "x", " Zoë ", legacy + "x=\" Zo\xEB \"\n"},
+            {"text beyond Windows-1252", legacy, "RENÉ\u00A0DUPONT", "x", "Żak",
+             legacyAsUtf8 + "x=\xC5\xBB"
+                            "ak\n"},
+            {"Windows-1252 losing its last byte that is no UTF-8", legacy, "RENÉ\u00A0DUPONT", "j",
+             "Jose",
+             "[A]\nname=REN\xC3\x89\xC2\xA0"
+             "DUPONT\nj=Jose\n"},
+            {"UTF-16LE", Utf16(u"[A]\r\nname=René\r\n", false), "René", "x", " Zoë ",
+             Utf16(u"[A]\r\nname=René\r\nx=\" Zoë \"\r\n", false)},
+            {"UTF-16BE", Utf16(u"[A]\nname=René\U0001F4DE\n", true), "René📞", "name", "Zoë",
+             Utf16(u"[A]\nname=Zoë\n", true)},
+            {"UTF-16 with units that are no character", Utf16(u"[A]\nname=\xDC00\n", false) + "!",
+             "\uFFFD", "x", "1", Utf16(u"[A]\nname=\xDC00\nx=1\n", false) + "!"},
+        };
+    for (const auto& [what, file, name, key, value, written] : rows) {
+        SCOPED_TRACE(what);
+        ProfileDocument document = ProfileDocument::Parse(file);
+        EXPECT_EQ(document.Serialize(), file);
+        EXPECT_EQ(document.ReadString("A", "name", "?"), name);
+        ASSERT_TRUE(document.WriteString("A", key, value));
+        EXPECT_EQ(document.Serialize(), written);
+        const ProfileDocument reread = ProfileDocument::Parse(written);
+        EXPECT_EQ(reread.ReadString("A", key, "?"), value);
+        EXPECT_EQ(reread.ReadString("A", "name", "?"), key == std::string("name") ? value : name);
     }
 }
 
@@ -161,9 +205,15 @@ TEST(ProfileFileTest, TwoProcessesWritingAtOnceLoseNoKey)
     std::vector<ChildProcess> writers;
     for (const std::string prefix : {"a", "b"}) {
         writers.push_back(ChildProcess::Fork([&] {
-            for (int i = 0; i < 500; ++i)
-                if (ProfileFile(path).WriteInt("Keys", prefix + std::to_string(i), i))
+            for (int i = 0; i < 500; ++i) {
+                std::error_code error;
+                // As a user would: a write the other writer kept waiting too long is tried again.
+                while ((error = ProfileFile(path).WriteInt("Keys", prefix + std::to_string(i),
+                                                           i)) == FileLockError::Held) {
+                }
+                if (error)
                     return 1;
+            }
             return 0;
         }));
     }
@@ -173,6 +223,24 @@ TEST(ProfileFileTest, TwoProcessesWritingAtOnceLoseNoKey)
     for (int i = 0; i < 500; ++i)
         for (const std::string prefix : {"a", "b"})
             ASSERT_EQ(document.ReadInt("Keys", prefix + std::to_string(i), -1), i) << prefix << i;
+}
+
+TEST(ProfileFileTest, AWriteGivesUpWritingNothingWhileAnotherProgramKeepsTheLock)
+{
+    TempFolder folder;
+    const fs::path path = folder / "telmo.ini";
+    WriteFile(path, "[General]\nCount=2\n");
+    {
+        std::future<std::error_code> write; // outlives the lock, so that a write that waits ends
+        const ChildProcess held = HoldFileLock(LockFileOf(path));
+        write = std::async(std::launch::async,
+                           [&] { return ProfileFile(path).WriteInt("General", "Count", 3); });
+        ASSERT_EQ(write.wait_for(std::chrono::seconds(30)), std::future_status::ready)
+            << "the write waits on";
+        EXPECT_EQ(write.get(), FileLockError::Held);
+        EXPECT_EQ(ReadFile(path), "[General]\nCount=2\n");
+    }
+    EXPECT_FALSE(ProfileFile(path).WriteInt("General", "Count", 3)) << "once the lock is free";
 }
 
 TEST(ProfileFileTest, AWriterKilledInTheMiddleOfAWriteLeavesAWholeFile)

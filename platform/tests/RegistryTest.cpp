@@ -1,8 +1,11 @@
 #include "Registry.h"
 
+#include "KeptNumbers.h"
+#include "Notice.h"
 #include "RegFile.h"
 #include "SerialPortMap.h"
 #include "SerialRegistry.h"
+#include "support/ChildProcess.h"
 #include "support/RegistryFixture.h"
 #include "support/ScopedEnvironment.h"
 
@@ -69,8 +72,8 @@ void AddPorts(FakeSerialDevices& machine)
     machine.Add("ttyS0", "4", "4:64");
     machine.Add("ttyS1", "0", "4:65");
     machine.Add("ttyUSB0", "", "188:0",
-                "E:ID_MODEL=CP2102_USB_to_UART\nE:ID_MODEL_FROM_DATABASE=CP210x UART Bridge\n");
-    machine.Add("ttyACM0", "", "166:0", "E:ID_MODEL=Conexant_USB_Modem\nE:ID_BUS=usb\n");
+                {.model = "CP2102_USB_to_UART", .modelFromDatabase = "CP210x UART Bridge"});
+    machine.Add("ttyACM0", "", "166:0", {.model = "Conexant_USB_Modem"});
     machine.Add("tty0");
 }
 
@@ -375,15 +378,70 @@ TEST(SerialPortNumbersTest, EveryDeviceKeepsItsNumberThroughPluggingAndReboots)
     }
 
     // The file as a person may leave it: only well-formed lines count, the first of each number.
-    WriteFile(machine.NumbersFile(),
-              "junk\nCOM0=zero\nCOMx=x\nCOM9=\nCOM2=serial/by-id/usb-Adapter_B-if00\n"
-              "COM2=taken twice\nCOM5=serial/by-id/usb-Adapter_B-if00\n"
-              "com3=serial/by-id/usb-Adapter_C-if00\r\n");
-    EXPECT_EQ(platform::ReadKeptNumbers(machine.NumbersFile()),
-              (platform::KeptNumbers{{2, "serial/by-id/usb-Adapter_B-if00"},
-                                     {3, "serial/by-id/usb-Adapter_C-if00"}}));
+    const KeptNumbersText text =
+        ParseKeptNumbers("junk\nCOM0=zero\nCOMx=x\nCOM9=\nCOM2=serial/by-id/usb-Adapter_B-if00\n"
+                         "COM2=taken twice\nCOM5=serial/by-id/usb-Adapter_B-if00\n# note\n\n"
+                         "com3=serial/by-id/usb-Adapter_C-if00\r\n");
+    EXPECT_EQ(text.numbers, (KeptNumbers{{2, "serial/by-id/usb-Adapter_B-if00"},
+                                         {3, "serial/by-id/usb-Adapter_C-if00"}}));
+    EXPECT_THAT(text.badLines, ElementsAre(1, 2, 3, 4, 6, 7));
     // A named port takes COM3 from the device that had it, which gets the lowest free number.
+    WriteFile(machine.NumbersFile(), FormatKeptNumbers(text.numbers));
     ScopedEnvironment named(SerialPortMap::kEnvironmentVariable, "COM3=/dev/pts/9");
     EXPECT_EQ(Present(SerialPortMap(machine.Roots()), machine),
               "1 ttyS0, 2 ttyUSB1, 3 /dev/pts/9, 4 ttyUSB0, 5 ttyACM1");
+}
+
+TEST(SerialPortNumbersTest, AFileThatCannotBeReadOrIsDamagedIsNeverReplacedAndTheUserToldOnce)
+{
+    // COM7 for the modem that is plugged in, COM3 for an adapter that is not; a new adapter too.
+    const std::string kept = "COM7=serial/by-id/usb-Modem_A-if00\n"
+                             "COM3=serial/by-id/usb-Adapter_B-if00\n";
+    const std::tuple<std::string, fs::perms, std::string> rows[] = {
+        {kept, fs::perms::none, "1 ttyUSB0, 2 ttyACM0"}, // unreadable
+        {kept + "COM 4 = the fax\n", fs::perms::owner_read, "1 ttyUSB0, 7 ttyACM0"}};
+    for (const auto& [file, mode, present] : rows) {
+        TempFolder folder;
+        fs::permissions(folder.path(), fs::perms::all);
+        // Root reads any file, so the ports are numbered as nobody where the test runs as root.
+        ChildProcess numbering = ForkAsNobody([&] {
+            FakeSerialDevices machine(folder / "machine");
+            machine.AddUsb("ttyACM0", "166:0", "Modem", "A");
+            machine.AddUsb("ttyUSB0", "188:0", "Adapter", "C");
+            fs::create_directories(machine.NumbersFile().parent_path());
+            WriteFile(machine.NumbersFile(), file);
+            fs::permissions(machine.NumbersFile(), mode);
+            int told = 0;
+            SetNoticeHandler([&](const std::string&) { ++told; });
+            const std::string seen = Present(SerialPortMap(machine.Roots()), machine) + "; " +
+                                     Present(SerialPortMap(machine.Roots()), machine);
+            fs::permissions(machine.NumbersFile(), fs::perms::owner_read);
+            WriteFile(folder / "seen",
+                      seen + "; told " + std::to_string(told) +
+                          (ReadFile(machine.NumbersFile()) == file ? "" : "; replaced"));
+            return 0;
+        });
+        ASSERT_EQ(ExitCode(numbering.WaitForExit()), 0);
+        EXPECT_EQ(ReadFile(folder / "seen"), present + "; " + present + "; told 1");
+    }
+}
+
+TEST(SerialPortNumbersTest, ProgramsNumberingAtOnceGiveDistinctNumbersInOneWholeFile)
+{
+    for (int round = 0; round < 20; ++round) {
+        TempFolder folder;
+        const fs::path numbers = folder / "serial-ports";
+        // Each program sees one device of its own, new to the file they share.
+        const std::vector<int> given = RunAtOnce(2, [&](int program) {
+            FakeSerialDevices machine(folder / std::to_string(program));
+            machine.AddUsb("ttyUSB0", "188:0", "Adapter", std::to_string(program));
+            SerialPortRoots roots = machine.Roots();
+            roots.numbers = numbers;
+            return SerialPortMap(roots).Ports().at(0).comNumber;
+        });
+        ASSERT_NE(given[0], given[1]) << "round " << round;
+        EXPECT_EQ(ParseKeptNumbers(ReadFile(numbers)).numbers,
+                  (KeptNumbers{{given[0], "serial/by-id/usb-Adapter_0-if00"},
+                               {given[1], "serial/by-id/usb-Adapter_1-if00"}}));
+    }
 }

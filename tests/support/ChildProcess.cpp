@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
@@ -156,6 +157,59 @@ std::optional<std::string> ChildProcess::ReadLine(std::chrono::milliseconds boun
 int ExitCode(const std::optional<int>& status)
 {
     return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
+}
+
+std::vector<int> RunAtOnce(int count, const std::function<int(int index)>& body)
+{
+    int start[2], done[2], release[2];
+    if (pipe(start) != 0 || pipe(done) != 0 || pipe(release) != 0)
+        throw std::runtime_error("no pipe");
+    std::vector<ChildProcess> children;
+    for (int index = 0; index < count; ++index) {
+        children.push_back(ChildProcess::Fork([&] {
+            char byte = 0;
+            close(start[1]), close(release[1]);
+            if (read(start[0], &byte, 1) != 0)
+                return -1;
+            const int result = body(index);
+            return write(done[1], "x", 1) == 1 && read(release[0], &byte, 1) == 0 ? result : -1;
+        }));
+    }
+    close(start[1]);
+    char byte = 0;
+    for (int index = 0; index < count && read(done[0], &byte, 1) == 1; ++index) {
+    }
+    close(release[1]);
+    std::vector<int> results;
+    for (ChildProcess& child : children)
+        results.push_back(ExitCode(child.WaitForExit()));
+    for (int end : {start[0], done[0], done[1], release[0]})
+        close(end);
+    return results;
+}
+
+ChildProcess HoldFileLock(const std::filesystem::path& file)
+{
+    ChildProcess holder("/usr/bin/python3",
+                        {"-c",
+                         "import fcntl, sys\nwith open(sys.argv[1], 'a') as held:\n"
+                         "    fcntl.lockf(held, fcntl.LOCK_EX)\n    print('held', flush=True)\n"
+                         "    sys.stdin.read()",
+                         file.string()},
+                        {.pipeStdin = true, .pipeStdout = true});
+    if (holder.ReadLine() != "held")
+        throw std::runtime_error("the file could not be locked");
+    return holder;
+}
+
+ChildProcess ForkAsNobody(const std::function<int()>& body)
+{
+    return ChildProcess::Fork([&] {
+        constexpr uid_t kNobody = 65534;
+        if (geteuid() == 0 && (setgroups(0, nullptr) || setgid(kNobody) || setuid(kNobody)))
+            return 125;
+        return body();
+    });
 }
 
 } // namespace testsupport

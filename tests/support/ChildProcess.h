@@ -13,10 +13,10 @@ namespace testsupport {
 // What a child is started with besides its program and arguments.
 struct ChildOptions
 {
-    std::filesystem::path workingFolder;  // empty: the test's own
-    std::vector<std::string> environment; // "NAME=value", added to (or replacing in) the test's
-    bool pipeStdin = false;               // its input stays open until the child is ended
-    bool pipeStdout = false;              // ReadLine reads its standard output
+    std::filesystem::path workingFolder{};  // empty: the test's own
+    std::vector<std::string> environment{}; // "NAME=value", added to (or replacing in) the test's
+    bool pipeStdin = false;                 // its input stays open until the child is ended
+    bool pipeStdout = false;                // ReadLine reads its standard output
 };
 
 // A process a test started: a program, or a function run in a forked copy of the test. A child
@@ -58,5 +58,18 @@ private:
 
 // The exit code of a child that exited normally, else -1 (killed by a signal, or still running).
 int ExitCode(const std::optional<int>& status);
+
+// Runs body(0) to body(count - 1), each in a forked copy of this process, all let go at one
+// moment, and keeps every copy alive until all bodies have returned, so that what one holds the
+// others meet. Gives the bodies' results in order.
+std::vector<int> RunAtOnce(int count, const std::function<int(int index)>& body);
+
+// Another process holding a byte-range write lock on a whole file, as any program may lock it,
+// until the child ends.
+ChildProcess HoldFileLock(const std::filesystem::path& file);
+
+// Runs body in a forked copy of this process, as the unprivileged user nobody where the test runs
+// as root (so that the child acts as another user than the test), else as this user.
+ChildProcess ForkAsNobody(const std::function<int()>& body);
 
 } // namespace testsupport

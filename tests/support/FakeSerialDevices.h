@@ -5,27 +5,28 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <memory>
 #include <string>
 
 namespace testsupport {
 
-// A machine's serial ports for the registry to find: a fake /sys, /dev, udev data folder, lock
-// folder and numbers file below one folder, and no ports named through the environment. Empty
-// until ports are added.
+// A machine's serial ports for the registry to find: a fake /sys, /dev, lock folder and numbers
+// file below one folder, what udev knows of the ports, and no ports named through the
+// environment. Empty until ports are added.
 class FakeSerialDevices
 {
 public:
     explicit FakeSerialDevices(std::filesystem::path root) : m_root(std::move(root))
     {
         std::filesystem::create_directories(m_root / "dev");
-        std::filesystem::create_directories(m_root / "udev");
         std::filesystem::create_directories(m_root / "lock");
     }
 
-    // A tty with its device node; the sysfs "type" and "dev" files and udev's data file are
+    // A tty with its device node; the sysfs "type" and "dev" files and what udev knows of it are
     // written when given.
     void Add(const std::string& name, const std::string& type = "",
-             const std::string& deviceNumber = "", const std::string& udevLines = "")
+             const std::string& deviceNumber = "", const platform::UdevRecord& udev = {})
     {
         std::filesystem::path folder = m_root / "sys" / "class" / "tty" / name;
         std::filesystem::create_directories(folder);
@@ -33,8 +34,7 @@ public:
             std::ofstream(folder / "type") << type << "\n";
         if (!deviceNumber.empty())
             std::ofstream(folder / "dev") << deviceNumber << "\n";
-        if (!udevLines.empty())
-            std::ofstream(m_root / "udev" / ("c" + deviceNumber)) << udevLines;
+        (*m_udev)[deviceNumber] = udev;
         std::ofstream(Device(name));
     }
 
@@ -44,8 +44,9 @@ public:
                 const std::string& serial, const std::string& interfaceNumber = "00")
     {
         Add(name, "", deviceNumber,
-            "S:serial/by-id/usb-" + model + "_" + serial + "-if" + interfaceNumber +
-                "\nE:ID_MODEL=" + model + "\nE:ID_USB_INTERFACE_NUM=" + interfaceNumber + "\n");
+            {.byId = "serial/by-id/usb-" + model + "_" + serial + "-if" + interfaceNumber,
+             .model = model,
+             .interfaceNumber = interfaceNumber});
     }
 
     // Unplugs a port: the kernel's and udev's knowledge of it and its device node go.
@@ -56,8 +57,7 @@ public:
         std::getline(std::ifstream(folder / "dev"), number);
         std::filesystem::remove_all(folder);
         std::filesystem::remove(Device(name));
-        if (!number.empty())
-            std::filesystem::remove(m_root / "udev" / ("c" + number));
+        m_udev->erase(number);
     }
 
     std::filesystem::path Device(const std::string& name) const { return m_root / "dev" / name; }
@@ -66,7 +66,11 @@ public:
 
     platform::SerialPortRoots Roots() const
     {
-        return {m_root / "sys", m_root / "dev", m_root / "udev", NumbersFile(), LockFolder()};
+        auto lookUp = [udev = m_udev](const std::string& number) {
+            auto found = udev->find(number);
+            return found == udev->end() ? platform::UdevRecord() : found->second;
+        };
+        return {m_root / "sys", m_root / "dev", lookUp, NumbersFile(), LockFolder()};
     }
 
     // Registry sources made of the given files and these ports.
@@ -80,6 +84,8 @@ public:
 
 private:
     std::filesystem::path m_root;
+    std::shared_ptr<std::map<std::string, platform::UdevRecord>> m_udev =
+        std::make_shared<std::map<std::string, platform::UdevRecord>>();
     ScopedEnvironment m_noNamedPorts{platform::SerialPortMap::kEnvironmentVariable, std::nullopt};
 };
 

@@ -1,4 +1,6 @@
 #include "EntryMenu.h"
+#include "LockedFile.h"
+#include "LockedWrite.h"
 #include "MainDlg.h"
 #include "MessageBox.h"
 #include "ModalRun.h"
@@ -11,6 +13,7 @@
 #include "support/FakeCommands.h"
 #include "support/TelmoIni.h"
 #include "support/TempFolder.h"
+#include "support/Utf16Text.h"
 #include "support/VanishedWorkingFolder.h"
 #include "support/WaitUntil.h"
 
@@ -355,7 +358,11 @@ TEST_F(MainDlgTest, EditEntryOpensTheEntryOfItsSlotOrANewOneWhenItIsGone)
     // The book at the start, as another program left it then, the command, the name shown.
     const std::tuple<std::string, std::string, unsigned, std::string> rows[] = {
         {Book({"Seven@7", "Zero@0"}), "", 32790, "Seven"},
-        {Book({"M\xFCller@0"}), "", 32780, "M\xC3\xBCller"}, // a carried-over legacy name
+        // In a Windows-1252 book, also a name whose bytes happen to be valid UTF-8 too
+        {Book({"REN\xC9\xA0"
+               "DUPONT@0",
+               "-Jos\xE9@1"}),
+         "", 32780, "RENÉ\u00A0DUPONT"},
         {kThreeEntries, Book({"Office@1", "-Zoo@2", "Bakery@0"}), 32800, ""},
         {kThreeEntries, Book({"Ann@0"}), 32790, ""}}; // Office's section reused
     for (const auto& [start, meanwhile, command, name] : rows) {
@@ -394,6 +401,20 @@ TEST_F(MainDlgTest, EscapeCloseBoxAndMinimiseOnlyHideTheEditorAndEnterSavesIt)
                      saved.beeper}),
               (Texts{"0", "1", "2", "3", "4", "5"}));
     EXPECT_EQ(EntryTitles(), (Texts{"0", "Bakery", "Office", "Zoo"}));
+}
+
+TEST_F(MainDlgTest, AUtf16BookIsEditedInItsOwnEncoding)
+{
+    const auto book = [](const char* home) {
+        const std::string text = TelmoIni().General(1).Item(0, "Zoë", {home});
+        return testsupport::Utf16(QString::fromStdString(text).toStdU16String(), true);
+    };
+    CMainDlg& dialog = Start(book("1"));
+    EXPECT_EQ(EntryTitles(), Texts{"Zoë"});
+    dialog.OnCommand(32780);
+    Field(1002)->setText("2");
+    Click("1005");
+    EXPECT_EQ(ReadFile(m_ini), book("2"));
 }
 
 TEST_F(MainDlgTest, DeleteAsksWithTheTypedNameAndOnlyYesDeletes)
@@ -447,6 +468,27 @@ TEST_F(MainDlgTest, AFailedWriteSaysSoAndKeepsTheEditorWithTheTypedText)
     EXPECT_TRUE(EditorVisible() && Text(1000) == "Renamed");
     std::filesystem::remove(m_folder.path());
     std::filesystem::rename(moved, m_folder.path());
+}
+
+TEST_F(MainDlgTest, ASaveWhileAnotherProgramHoldsTheBookNamesItAndTriesAgainWhenAsked)
+{
+    CMainDlg& dialog = Start(kThreeEntries);
+    dialog.OnCommand(32790);
+    Field(1000)->setText("Renamed");
+    auto held = std::make_optional(testsupport::HoldFileLock(platform::LockFileOf(m_ini)));
+    // No; then Yes while the other program holds on, and Yes once it has let go.
+    const MessageResult answers[] = {MessageResult::No, MessageResult::Yes, MessageResult::Yes};
+    platform::ScopedMessageBoxAnswers asked([&](const platform::MessageBoxRequest&) {
+        if (asked.shown().size() == 3)
+            held.reset();
+        return answers[asked.shown().size() - 1];
+    });
+    Click("1005");
+    EXPECT_TRUE(asked.shown().size() == 1 && EditorVisible() && Text(1000) == "Renamed");
+    Click("1005");
+    ASSERT_EQ(asked.shown().size(), 3u);
+    EXPECT_EQ(asked.shown()[2].text, platform::HeldFileQuestion(m_ini));
+    EXPECT_EQ(EntryTitles(), (Texts{"Bakery", "Renamed", "Zoo"}));
 }
 
 TEST_F(MainDlgTest, WithoutANotificationAreaTheUserIsToldOnceAndNoEndsTelmo)

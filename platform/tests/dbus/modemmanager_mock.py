@@ -3,8 +3,11 @@
 Modem 0 has the ports ttyUSB1 and ttyUSB2 and the Voice interface, modem 1 the port ttyACM0 and no
 Voice interface. Every Voice and Call method called is appended to the file named by the parameter
 "log", one line each: the method, then the number or the call's path. CreateCall fails for the
-number "fail".
+number "fail"; Start takes two seconds for the number "slow", during which the mock answers nothing
+else.
 '''
+
+import time
 
 import dbus
 from dbusmock.mockobject import objects
@@ -30,8 +33,13 @@ def load(mock, parameters):
         with open(parameters['log'], 'a', encoding='utf-8') as log:
             log.write(' '.join(str(part) for part in parts) + '\n')
 
-    def call_method(name):
-        return lambda call: record(name, call.path)
+    def start(call):
+        record('Start', call.path)
+        if call.number == 'slow':
+            time.sleep(2)
+
+    def hangup(call):
+        record('Hangup', call.path)
 
     def create_call(modem, properties):
         number = properties['number']
@@ -41,8 +49,8 @@ def load(mock, parameters):
         record('CreateCall', number)
         modem.calls = getattr(modem, 'calls', 0) + 1
         path = f'{MAIN_OBJ}/Call/{modem.calls}'
-        modem.AddObject(path, CALL_IFACE, {}, [(name, '', '', call_method(name))
-                                               for name in ('Start', 'Hangup')])
+        modem.AddObject(path, CALL_IFACE, {}, [('Start', '', '', start), ('Hangup', '', '', hangup)])
+        objects[path].number = number
         return dbus.ObjectPath(path)
 
     def delete_call(modem, path):

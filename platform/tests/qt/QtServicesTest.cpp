@@ -30,7 +30,7 @@ Menu MakePopup()
     popup.AppendCommand(32771, "Ben & Jerry")
         .AppendCommand(32782, "Work:\t1-800-Work-Now")
         .AppendPopup("Import/Export", std::move(submenu))
-        .AppendPopup("M\xFCller", Menu()) // Windows-1252, from a carried-over phone book
+        .AppendPopup("M\xC3\xBCller", Menu())
         .AppendSeparator()
         .AppendCommand(32773, "Exit");
     return popup;
@@ -78,7 +78,7 @@ TEST(MenuTest, ItemsAreChangedByPositionOrByCommandInsideSubmenus)
     copy.AppendCopyOf(popup);
 
     ASSERT_TRUE(popup.RemoveMenu(2));
-    EXPECT_EQ(popup.ItemAt(2)->text, "M\xFCller");
+    EXPECT_EQ(popup.ItemAt(2)->text, "M\xC3\xBCller");
     EXPECT_FALSE(popup.ModifyMenuByCommand(32775, "x")) << "removed with its popup";
     EXPECT_FALSE(popup.RemoveMenu(5));
     popup.DestroyMenu();
