@@ -18,6 +18,9 @@ namespace {
 // How long a menu waits for the mouse buttons to be released, at most: a second.
 constexpr int kReleaseLooks = 100;
 constexpr int kReleaseLookIntervalMs = 10;
+// How long after the release of a click that closed a menu the notification area's report of
+// that same click may still come in (areas report a click on its release, over D-Bus).
+constexpr int kClosingClickReportMs = 300;
 
 QString MenuText(const std::string& text)
 {
@@ -88,7 +91,7 @@ QPoint PopupPosition(const QMenu& menu, ScreenPoint at)
 bool QMenuTracker::TrackPopupMenu(const Menu& popup, std::optional<ScreenPoint> at,
                                   CommandHandler onCommand)
 {
-    if (OpenMenu() || m_waiting)
+    if (OpenMenu() || m_waiting || m_closingClick.Lasts())
         return false;
     QMenu* menu = CreateQMenu(popup).release();
     menu->setAttribute(Qt::WA_DeleteOnClose);
@@ -110,6 +113,12 @@ void QMenuTracker::PopupOnceReleased(QPoint position, int looksLeft)
     }
     m_open = m_waiting;
     m_waiting.clear();
+    QObject::connect(m_open, &QMenu::aboutToHide, [this] {
+        // A click beside the menu closes it on the press, and the notification area, when the
+        // click was on the icon, reports it once the button is released: that is no new click.
+        if (QGuiApplication::mouseButtons() != Qt::NoButton)
+            m_closingClick.Start();
+    });
     m_open->popup(position);
 }
 
@@ -119,6 +128,27 @@ void QMenuTracker::EndMenu()
         if (menu)
             menu->close();
     }
+}
+
+void QMenuTracker::ClosingClick::Start()
+{
+    m_held = true;
+    WaitForRelease();
+}
+
+void QMenuTracker::ClosingClick::WaitForRelease()
+{
+    if (MouseButtonHeld()) {
+        QTimer::singleShot(kReleaseLookIntervalMs, &m_timer, [this] { WaitForRelease(); });
+        return;
+    }
+    m_held = false;
+    m_sinceRelease.start();
+}
+
+bool QMenuTracker::ClosingClick::Lasts() const
+{
+    return m_held || (m_sinceRelease.isValid() && m_sinceRelease.elapsed() < kClosingClickReportMs);
 }
 
 QMenu* QMenuTracker::OpenMenu() const

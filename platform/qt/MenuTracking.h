@@ -3,6 +3,8 @@
 #include "Menu.h"
 #include "PopupPlacement.h"
 
+#include <QElapsedTimer>
+#include <QObject>
 #include <QPoint>
 #include <QPointer>
 #include <functional>
@@ -45,10 +47,27 @@ public:
     QMenu* OpenMenu() const;
 
 private:
+    // The click that closed a menu by a press beside it, from the press until shortly after the
+    // release: a request to show a menu meanwhile comes from that same click.
+    class ClosingClick
+    {
+    public:
+        void Start();
+        bool Lasts() const;
+
+    private:
+        void WaitForRelease();
+
+        bool m_held = false;
+        QElapsedTimer m_sinceRelease;
+        QObject m_timer; // the context of the looks at the buttons
+    };
+
     void PopupOnceReleased(QPoint position, int looksLeft);
 
     QPointer<QMenu> m_open;
     QPointer<QMenu> m_waiting; // for the mouse buttons to be released
+    ClosingClick m_closingClick;
 };
 
 } // namespace platform
