@@ -1,6 +1,7 @@
 #include "PhoneBookApp.h"
 
 #include "CommandLine.h"
+#include "Images.h"
 #include "MainDlg.h"
 #include "MessageBox.h"
 #include "PhoneBookLocation.h"
@@ -44,6 +45,8 @@ int CPhoneBookApp::Run(int argc, char** argv)
     if (const std::optional<int> rejected = commandLine.Rejected(QApplication::arguments()))
         return *rejected;
     QApplication::setQuitOnLastWindowClosed(false);
+    // Every window of the program, dialogs and message boxes too, shows its icon in the taskbar.
+    QApplication::setWindowIcon(telmo::ImageIcon(telmo::image::kProgram));
     platform::ShowNoticesInMessageBoxes("Telmo");
     platform::DesktopTrayHostProbe trayHosts(QDBusConnection::sessionBus());
     platform::DesktopNotifyIconService icons(trayHosts);
