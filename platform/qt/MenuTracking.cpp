@@ -139,7 +139,7 @@ void QMenuTracker::ClosingClick::Start()
 void QMenuTracker::ClosingClick::WaitForRelease()
 {
     if (MouseButtonHeld()) {
-        QTimer::singleShot(kReleaseLookIntervalMs, &m_timer, [this] { WaitForRelease(); });
+        QTimer::singleShot(kReleaseLookIntervalMs, &m_looks, [this] { WaitForRelease(); });
         return;
     }
     m_held = false;

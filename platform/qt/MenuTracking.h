@@ -60,7 +60,7 @@ private:
 
         bool m_held = false;
         QElapsedTimer m_sinceRelease;
-        QObject m_timer; // the context of the looks at the buttons
+        QObject m_looks; // the context of the timed looks at the buttons
     };
 
     void PopupOnceReleased(QPoint position, int looksLeft);
