@@ -85,7 +85,8 @@ desktop_scratch() {
 }
 
 # start_xvfb <width> <height>: an X server on a display number it picks itself, so that runs side
-# by side never share a screen; echoes the display.
+# by side never share a screen; xvfb_display names it. Run in this shell, not in $(...), so that
+# the server is among the processes ended at exit.
 start_xvfb() {
     exec 3>"$work/display"
     # -noreset: by default the server resets when its last client leaves, and a client that
@@ -97,7 +98,7 @@ start_xvfb() {
         echo "FAILED: Xvfb did not report its display within 60 s"
         exit 1
     fi
-    echo ":$(cat "$work/display")"
+    xvfb_display=":$(cat "$work/display")"
 }
 
 # desktop_finish: the summary and the exit code of the test.

@@ -14,7 +14,8 @@ host_menus_take_keys() { true; }
 host_draws_on_wayland() { true; }
 
 host_desktop_start() {
-    outer_display=$(start_xvfb 1024 768)
+    start_xvfb 1024 768
+    outer_display=$xvfb_display
     # A system bus of its own: the shell asks it for accounts and sessions, and must not see
     # the machine's.
     cat >"$work/system-bus.conf" <<EOF

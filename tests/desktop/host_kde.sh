@@ -13,7 +13,8 @@ host_menus_take_keys() { true; }
 host_draws_on_wayland() { true; }
 
 host_desktop_start() {
-    outer_display=$(start_xvfb 1024 768)
+    start_xvfb 1024 768
+    outer_display=$xvfb_display
     # kwin_wayland carries file capabilities, which a container refuses to honour; a copy has none.
     # KWin loads its own Qt platform plugin only into a program of that name.
     mkdir -p "$work/bin"

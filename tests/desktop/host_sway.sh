@@ -33,7 +33,9 @@ EOF
     export WAYLAND_DISPLAY SWAYSOCK
     # sway reserves Xwayland's display at start and gives it to the programs it starts.
     swaymsg exec "echo \$DISPLAY >'$work/sway-display'" >/dev/null
-    wait_until 60 test -s "$work/sway-display" || { echo "FAILED: sway named no X display"; exit 1; }
+    # wlroots gives up when X displays :0 to :32 are all taken (by other X servers of the machine).
+    wait_until 60 grep -q : "$work/sway-display" ||
+        { echo "FAILED: sway started no Xwayland (are X displays :0 to :32 all taken?)"; exit 1; }
     DISPLAY=$(cat "$work/sway-display")
     export DISPLAY
     echo "sway: $WAYLAND_DISPLAY, Xwayland: $DISPLAY, notification area: waybar"

@@ -24,7 +24,8 @@ host_menus_take_keys() { true; }
 host_draws_on_wayland() { false; }
 
 host_desktop_start() {
-    DISPLAY=$(start_xvfb 800 600)
+    start_xvfb 800 600
+    DISPLAY=$xvfb_display
     export DISPLAY QT_QPA_PLATFORM=xcb
     echo "display: $DISPLAY, notification area: $tray_host"
     case $tray_host in
