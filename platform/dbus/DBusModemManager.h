@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ModemManager.h"
+#include "serial/ModemManager.h"
 
 #include <QDBusConnection>
 #include <QDBusPendingCall>

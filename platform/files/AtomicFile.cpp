@@ -1,6 +1,6 @@
-#include "AtomicFile.h"
+#include "files/AtomicFile.h"
 
-#include "FileDescriptor.h"
+#include "files/FileDescriptor.h"
 
 #include <atomic>
 #include <fcntl.h>

@@ -1,4 +1,4 @@
-#include "FileStamp.h"
+#include "files/FileStamp.h"
 
 #include <sys/stat.h>
 

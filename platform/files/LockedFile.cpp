@@ -1,7 +1,7 @@
-#include "LockedFile.h"
+#include "files/LockedFile.h"
 
-#include "AtomicFile.h"
-#include "FileDescriptor.h"
+#include "files/AtomicFile.h"
+#include "files/FileDescriptor.h"
 
 #include <condition_variable>
 #include <fcntl.h>

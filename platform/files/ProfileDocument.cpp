@@ -1,7 +1,7 @@
-#include "ProfileDocument.h"
+#include "files/ProfileDocument.h"
 
-#include "TextCase.h"
-#include "TextEncoding.h"
+#include "text/TextCase.h"
+#include "text/TextEncoding.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,7 +1,7 @@
-#include "ProfileFile.h"
+#include "files/ProfileFile.h"
 
-#include "AtomicFile.h"
-#include "LockedFile.h"
+#include "files/AtomicFile.h"
+#include "files/LockedFile.h"
 
 namespace platform {
 

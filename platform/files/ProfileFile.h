@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProfileDocument.h"
+#include "files/ProfileDocument.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "UserFolders.h"
+#include "files/UserFolders.h"
 
 #include <cstdlib>
 

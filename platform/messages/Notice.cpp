@@ -1,4 +1,4 @@
-#include "Notice.h"
+#include "messages/Notice.h"
 
 #include <cstdio>
 #include <mutex>

@@ -1,6 +1,6 @@
-#include "DBusMenuExporter.h"
+#include "notify/DBusMenuExporter.h"
 
-#include "DisplayText.h"
+#include "qt/DisplayText.h"
 
 #include <QDBusMetaType>
 #include <QMetaObject>

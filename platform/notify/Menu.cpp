@@ -1,4 +1,4 @@
-#include "Menu.h"
+#include "notify/Menu.h"
 
 #include <utility>
 

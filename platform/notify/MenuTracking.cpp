@@ -1,7 +1,7 @@
-#include "MenuTracking.h"
+#include "notify/MenuTracking.h"
 
-#include "DisplayText.h"
-#include "X11Connection.h"
+#include "notify/X11Connection.h"
+#include "qt/DisplayText.h"
 
 #include <QCoreApplication>
 #include <QCursor>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Menu.h"
-#include "PopupPlacement.h"
+#include "notify/Menu.h"
+#include "notify/PopupPlacement.h"
 
 #include <QElapsedTimer>
 #include <QObject>

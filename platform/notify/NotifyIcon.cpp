@@ -1,7 +1,7 @@
-#include "NotifyIcon.h"
+#include "notify/NotifyIcon.h"
 
-#include "StatusNotifierItem.h"
-#include "TrayHostProbe.h"
+#include "notify/StatusNotifierItem.h"
+#include "notify/TrayHostProbe.h"
 
 #include <QGuiApplication>
 #include <algorithm>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Menu.h"
-#include "PopupPlacement.h"
-#include "TrayHost.h"
+#include "notify/Menu.h"
+#include "notify/PopupPlacement.h"
+#include "notify/TrayHost.h"
 
 #include <QDBusConnection>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "PopupPlacement.h"
+#include "notify/PopupPlacement.h"
 
 #include <algorithm>
 #include <cmath>

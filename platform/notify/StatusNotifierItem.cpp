@@ -1,6 +1,6 @@
-#include "StatusNotifierItem.h"
+#include "notify/StatusNotifierItem.h"
 
-#include "DBusMenuExporter.h"
+#include "notify/DBusMenuExporter.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>

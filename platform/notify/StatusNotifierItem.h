@@ -1,6 +1,6 @@
 #pragma once
 
-#include "NotifyIcon.h"
+#include "notify/NotifyIcon.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>

@@ -1,4 +1,4 @@
-#include "StatusNotifierWatch.h"
+#include "notify/StatusNotifierWatch.h"
 
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>

@@ -1,4 +1,4 @@
-#include "TrayHost.h"
+#include "notify/TrayHost.h"
 
 namespace platform {
 

@@ -1,7 +1,7 @@
-#include "TrayHostProbe.h"
+#include "notify/TrayHostProbe.h"
 
-#include "StatusNotifierWatch.h"
-#include "X11Connection.h"
+#include "notify/StatusNotifierWatch.h"
+#include "notify/X11Connection.h"
 
 #include <cstdlib>
 #include <cstring>

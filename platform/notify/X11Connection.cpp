@@ -1,4 +1,4 @@
-#include "X11Connection.h"
+#include "notify/X11Connection.h"
 
 #include <QGuiApplication>
 #include <cstdlib>

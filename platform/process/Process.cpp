@@ -1,6 +1,6 @@
-#include "Process.h"
+#include "process/Process.h"
 
-#include "FileDescriptor.h"
+#include "files/FileDescriptor.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "Shell.h"
+#include "process/Shell.h"
 
-#include "Process.h"
+#include "process/Process.h"
 
 #include <algorithm>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "SingleInstance.h"
+#include "process/SingleInstance.h"
 
-#include "UserFolders.h"
+#include "files/UserFolders.h"
 
 #include <cerrno>
 #include <cstdlib>

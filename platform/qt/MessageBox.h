@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MessageBoxRequest.h"
-#include "ScopedAnswers.h"
+#include "messages/MessageBoxRequest.h"
+#include "qt/ScopedAnswers.h"
 
 class QWidget;
 

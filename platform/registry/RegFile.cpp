@@ -1,7 +1,7 @@
-#include "RegFile.h"
+#include "registry/RegFile.h"
 
-#include "TextCase.h"
-#include "TextEncoding.h"
+#include "text/TextCase.h"
+#include "text/TextEncoding.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RegistryTree.h"
+#include "registry/RegistryTree.h"
 
 #include <cstddef>
 #include <filesystem>

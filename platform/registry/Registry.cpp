@@ -1,8 +1,8 @@
-#include "Registry.h"
+#include "registry/Registry.h"
 
-#include "FileStamp.h"
-#include "RegFile.h"
-#include "SerialRegistry.h"
+#include "files/FileStamp.h"
+#include "registry/RegFile.h"
+#include "registry/SerialRegistry.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "RegistryTree.h"
+#include "registry/RegistryTree.h"
 
-#include "TextCase.h"
+#include "text/TextCase.h"
 
 #include <algorithm>
 

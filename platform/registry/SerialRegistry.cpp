@@ -1,4 +1,4 @@
-#include "SerialRegistry.h"
+#include "registry/SerialRegistry.h"
 
 #include <array>
 #include <map>

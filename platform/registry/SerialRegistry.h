@@ -1,7 +1,7 @@
 #pragma once
 
-#include "RegistryTree.h"
-#include "SerialPortMap.h"
+#include "registry/RegistryTree.h"
+#include "serial/SerialPortMap.h"
 
 #include <filesystem>
 #include <vector>

@@ -1,8 +1,8 @@
-#include "KeptNumbers.h"
+#include "serial/KeptNumbers.h"
 
-#include "LockedFile.h"
-#include "Notice.h"
-#include "SerialPortMap.h"
+#include "files/LockedFile.h"
+#include "messages/Notice.h"
+#include "serial/SerialPortMap.h"
 
 #include <mutex>
 #include <optional>

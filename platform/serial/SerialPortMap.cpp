@@ -1,7 +1,7 @@
-#include "SerialPortMap.h"
+#include "serial/SerialPortMap.h"
 
-#include "KeptNumbers.h"
-#include "UserFolders.h"
+#include "files/UserFolders.h"
+#include "serial/KeptNumbers.h"
 
 #include <algorithm>
 #include <array>

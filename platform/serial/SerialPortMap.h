@@ -1,6 +1,6 @@
 #pragma once
 
-#include "UdevDevice.h"
+#include "serial/UdevDevice.h"
 
 #include <filesystem>
 #include <optional>

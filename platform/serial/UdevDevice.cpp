@@ -1,4 +1,4 @@
-#include "UdevDevice.h"
+#include "serial/UdevDevice.h"
 
 #include <charconv>
 #include <libudev.h>

@@ -1,6 +1,6 @@
-#include "UucpLock.h"
+#include "serial/UucpLock.h"
 
-#include "FileDescriptor.h"
+#include "files/FileDescriptor.h"
 
 #include <cerrno>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "TextCase.h"
+#include "text/TextCase.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "TextEncoding.h"
+#include "text/TextEncoding.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
-#include "TrayHost.h"
+#include "notify/TrayHost.h"
 
-#include "PopupPlacement.h"
+#include "notify/PopupPlacement.h"
 
 #include <gtest/gtest.h>
 #include <ostream>

@@ -1,6 +1,6 @@
 // Creates the named mutex given as its argument, prints "owner" or "exists", and keeps the
 // mutex until its standard input closes. Lets tests hold the mutex in another process.
-#include "SingleInstance.h"
+#include "process/SingleInstance.h"
 
 #include <iostream>
 #include <limits>

@@ -1,7 +1,7 @@
-#include "Process.h"
+#include "process/Process.h"
 
-#include "Shell.h"
-#include "SingleInstance.h"
+#include "process/Shell.h"
+#include "process/SingleInstance.h"
 #include "support/ChildProcess.h"
 #include "support/FakeCommands.h"
 #include "support/ScopedEnvironment.h"

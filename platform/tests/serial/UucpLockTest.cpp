@@ -1,4 +1,4 @@
-#include "UucpLock.h"
+#include "serial/UucpLock.h"
 
 #include "support/ChildProcess.h"
 #include "support/TempFolder.h"
