@@ -1,5 +1,12 @@
 #pragma once
 
+// Files on disk: whole reads and atomic writes, the lock under which programs sharing a file change
+// it (LockedFile.h), the stamp that tells whether a file changed since it was read, the
+// initialisation file both programs keep their data in (ProfileFile.h, ProfileDocument.h) and the
+// user's folders. Every change to a file is whole or absent, even after a crash; a shared file is
+// read, changed and replaced as one step under its lock, so that no program loses another's change;
+// and a file that could not be read is never replaced.
+
 #include <filesystem>
 #include <string>
 #include <string_view>

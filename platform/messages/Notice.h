@@ -1,5 +1,10 @@
 #pragma once
 
+// What the user is told and asked, in plain C++: notices of problems that stop nothing (here) and
+// the message boxes that the logic asks for (MessageBoxRequest.h), which qt/MessageBox.h shows.
+// Code below the user interface tells and asks through these without a display, and no notice is
+// lost: until a program shows notices in its own way, they go to standard error.
+
 #include <functional>
 #include <string>
 

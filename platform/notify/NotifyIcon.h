@@ -1,5 +1,12 @@
 #pragma once
 
+// The notification area and the menus of its icon: the menu model (Menu.h), which kind of area the
+// desktop has (TrayHost.h: a StatusNotifierItem host over D-Bus, or an XEmbed tray under X), the
+// icon in either, its menus exported to hosts that draw them (DBusMenuExporter.h) and the program's
+// own popups next to a click (MenuTracking.h, PopupPlacement.h). An icon shows as soon as an area
+// is there, a panel that never answers on the bus never holds up the program, and never are two
+// menus on the screen at once.
+
 #include "notify/Menu.h"
 #include "notify/PopupPlacement.h"
 #include "notify/TrayHost.h"

@@ -1,5 +1,11 @@
 #pragma once
 
+// Other programs: finding and starting them, the desktop's handler for documents and help (the
+// shell's "open" verb, Shell.h) and the guard that lets one instance of a program run per user
+// (SingleInstance.h). No text ever reaches a shell: a program gets its arguments as they are; a
+// program started beside Telmo is never waited for nor left a zombie; and nobody else can hold the
+// guard on the user's behalf.
+
 #include <filesystem>
 #include <optional>
 #include <string>

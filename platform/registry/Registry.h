@@ -1,5 +1,12 @@
 #pragma once
 
+// The registry view: the system registry of the original platform, read only, with its calls,
+// return codes and buffer rules. Only HKEY_LOCAL_MACHINE exists. Its tree is built when a key is
+// opened from it while no other key is open, and stays the same for every key opened meanwhile: the
+// registry editor files (RegFile.h), then the machine's serial ports with a generic modem on each
+// (SerialRegistry.h). A registry file too large is not read, and a malformed line is skipped and
+// reported while the rest of the file still counts.
+
 #include "registry/RegistryTree.h"
 #include "serial/SerialPortMap.h"
 
@@ -9,10 +16,6 @@
 #include <string>
 #include <vector>
 
-// The system registry, read only, with the calls, return codes and buffer rules of the original
-// platform. Only HKEY_LOCAL_MACHINE exists. Its tree is built when a key is opened from it while
-// no other key is open, and stays the same for every key opened meanwhile: the registry files,
-// then the machine's serial ports with a generic modem on each (see SerialRegistry.h).
 namespace platform {
 
 struct RegistryKeyHandle;

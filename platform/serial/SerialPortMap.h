@@ -1,5 +1,11 @@
 #pragma once
 
+// Serial ports: the names COM1, COM2, ... of the machine's ports, what udev knows of them, the UUCP
+// lock files by which programs share a port (UucpLock.h) and ModemManager, the desktop service that
+// may own a modem (ModemManager.h). A device keeps its number across plugging and reboots and no
+// other device takes it (KeptNumbers.h, a file that programs change in turn under its lock), and
+// Telmo never takes a port that another live program holds.
+
 #include "serial/UdevDevice.h"
 
 #include <filesystem>

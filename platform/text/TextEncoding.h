@@ -1,5 +1,10 @@
 #pragma once
 
+// Text as Telmo holds it: UTF-8 throughout, whatever encoding a file came in (below), with names
+// compared as the original platform compares them (TextCase.h: ASCII letters without regard to
+// case, spaces and tabs as blanks). Every conversion to UTF-8 gives valid UTF-8, whatever bytes it
+// is given, so that no file can put broken text before the user or into another file.
+
 #include <cstddef>
 #include <optional>
 #include <string>
