@@ -135,6 +135,8 @@ CSettingsDlg::CSettingsDlg(QWidget* parent)
     layout->addWidget(group);
     layout->addStretch();
     layout->addLayout(buttons);
+    // One size, so that tiling window managers float it on Wayland too (see the editor).
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(m_defaultDialer, &QRadioButton::clicked, this, &CSettingsDlg::OnDialerChoice);
     connect(m_telmoDialer, &QRadioButton::clicked, this, &CSettingsDlg::OnDialerChoice);

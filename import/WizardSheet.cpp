@@ -79,6 +79,10 @@ void CWizardSheet::showEvent(QShowEvent* event)
 
 void CWizardSheet::OnInitDialog()
 {
+    // One size, as the original's property sheet, before the window is mapped: tiling window
+    // managers float a window whose least and greatest sizes agree (on Wayland the only sign of
+    // a dialog without a parent). A page that needs more still gets it.
+    setFixedSize(size());
     if (const QScreen* shown = screen()) {
         QRect frame = frameGeometry();
         frame.moveCenter(shown->availableGeometry().center());

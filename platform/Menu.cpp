@@ -23,6 +23,18 @@ Menu& Menu::AppendPopup(std::string text, Menu popup)
     return *this;
 }
 
+Menu& Menu::AppendCopyOf(const Menu& other)
+{
+    for (const MenuItem& item : other.m_items) {
+        m_items.push_back(MenuItem{item.type, item.id, item.text, item.data, nullptr});
+        if (item.popup) {
+            m_items.back().popup = std::make_unique<Menu>();
+            m_items.back().popup->AppendCopyOf(*item.popup);
+        }
+    }
+    return *this;
+}
+
 const MenuItem* Menu::ItemAt(int position) const
 {
     if (position < 0 || position >= GetMenuItemCount())

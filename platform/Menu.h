@@ -40,6 +40,8 @@ public:
     Menu& AppendCommand(unsigned id, std::string text);
     Menu& AppendSeparator();
     Menu& AppendPopup(std::string text, Menu popup);
+    // Appends a copy of every item of the other menu, popups with their contents.
+    Menu& AppendCopyOf(const Menu& other);
 
     int GetMenuItemCount() const { return static_cast<int>(m_items.size()); }
     const MenuItem* ItemAt(int position) const;

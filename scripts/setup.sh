@@ -10,16 +10,26 @@ TELMO_PACKAGES=(
     libxcb1-dev libudev-dev
     xvfb xauth trayer xdotool xclip imagemagick x11-utils dbus desktop-file-utils
     haskell-status-notifier-item-utils haskell-gtk-sni-tray-utils xfce4-panel
+    lxqt-panel openbox sway waybar grim
     weston xwayland qt6-wayland
     clang libclang-rt-14-dev
     dbus-daemon python3-dbusmock
     dpkg-dev file lintian appstream groff-base man-db
 )
 
+# The large desktops, for the desktop test's GNOME Shell and KDE Plasma runs (test.sh
+# --all-desktops) only: Plasma's shell package and Qt 5's Wayland plugin come beside its programs.
+# shellcheck disable=SC2034 # read by test.sh
+TELMO_LARGE_DESKTOP_PACKAGES=(
+    gnome-shell gnome-shell-extension-appindicator
+    kwin-wayland plasma-workspace plasma-desktop kactivitymanagerd kded5 qtwayland5
+)
+
+# telmo_install_missing_packages [more packages...]: TELMO_PACKAGES and those given.
 telmo_install_missing_packages() {
     local missing=()
     local package
-    for package in "${TELMO_PACKAGES[@]}"; do
+    for package in "${TELMO_PACKAGES[@]}" "$@"; do
         dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
             missing+=("$package")
     done

@@ -67,7 +67,8 @@ CMainDlg::CMainDlg(std::filesystem::path iniPath, platform::NotifyIconService& i
     setObjectName(IdName(tray::kMainDialog));
     setWindowTitle("Telmo");
     setWindowIcon(m_hIcon);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    // A dialog to every window manager: tiling ones (sway) float it rather than fill the screen.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     m_trayAreaTimer.setInterval(1000);
     connect(&m_trayAreaTimer, &QTimer::timeout, this, &CMainDlg::OnTrayAreaLook);
@@ -126,6 +127,9 @@ void CMainDlg::BuildEditor()
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(buttons);
+    // One size, as the original's dialog frame: a Wayland window manager floats a window whose
+    // least and greatest sizes agree, since a Wayland program cannot say it is a dialog.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     QWidget* const tabOrder[] = {Field(tray::kNameField),
                                  Field(1002),

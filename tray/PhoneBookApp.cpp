@@ -1,6 +1,7 @@
 #include "PhoneBookApp.h"
 
 #include "CommandLine.h"
+#include "Images.h"
 #include "MainDlg.h"
 #include "MessageBox.h"
 #include "PhoneBookLocation.h"
@@ -9,6 +10,7 @@
 #include "SessionPlatform.h"
 #include "Shell.h"
 #include "SingleInstance.h"
+#include "TrayHostProbe.h"
 
 #include <QApplication>
 #include <cstdlib>
@@ -43,9 +45,11 @@ int CPhoneBookApp::Run(int argc, char** argv)
     if (const std::optional<int> rejected = commandLine.Rejected(QApplication::arguments()))
         return *rejected;
     QApplication::setQuitOnLastWindowClosed(false);
+    // Every window of the program, dialogs and message boxes too, shows its icon in the taskbar.
+    QApplication::setWindowIcon(telmo::ImageIcon(telmo::image::kProgram));
     platform::ShowNoticesInMessageBoxes("Telmo");
-    platform::DesktopTrayHostProbe trayHosts;
-    platform::SystemTrayIconService icons(trayHosts);
+    platform::DesktopTrayHostProbe trayHosts(QDBusConnection::sessionBus());
+    platform::DesktopNotifyIconService icons(trayHosts);
     platform::QMenuTracker tracker;
     CMainDlg mainWindow(iniPath, icons, tracker, &CPhoneBookApp::OnCommand);
     mainWindow.OnInitDialog();

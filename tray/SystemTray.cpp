@@ -28,13 +28,21 @@ bool CSystemTray::Create(const std::string& tip, const QIcon& icon, unsigned ico
 {
     m_bWindow = true;
     m_service.SetCallback(
-        [this](unsigned id, unsigned mouseMessage) { OnIconNotification(id, mouseMessage); });
-    m_nid = platform::NotifyIconData{iconId, icon, tip.substr(0, kMaxTipLength), nullptr, m_owner};
-    // Notification areas that show menus themselves show the command menu on a right click;
-    // the others report the click, and OnIconNotification shows it.
+        [this](unsigned id, unsigned mouseMessage, std::optional<platform::ScreenPoint> menuPoint) {
+            OnIconNotification(id, mouseMessage, menuPoint);
+        });
+    m_nid = platform::NotifyIconData{iconId,
+                                     icon,
+                                     tip.substr(0, kMaxTipLength),
+                                     nullptr,
+                                     nullptr,
+                                     m_owner,
+                                     [&tracker = m_tracker] { tracker.EndMenu(); }};
     std::optional<platform::Menu> commands = tray::LoadMenu(tray::kCommandMenu);
     if (commands && commands->GetSubMenu(0))
-        m_nid.hostMenu = std::make_shared<platform::Menu>(std::move(*commands->GetSubMenu(0)));
+        m_nid.rightClickMenu =
+            std::make_shared<platform::Menu>(std::move(*commands->GetSubMenu(0)));
+    m_nid.leftClickMenu = LeftClickPopupCopy();
     m_bEnabled = m_service.Add(m_nid);
     return m_bEnabled;
 }
@@ -66,10 +74,24 @@ void CSystemTray::RemoveIcon()
 bool CSystemTray::SetLeftClickMenu(platform::Menu* menu)
 {
     m_pLeftClickMenu = menu;
+    m_nid.leftClickMenu = LeftClickPopupCopy();
+    if (m_bEnabled)
+        m_service.Modify(m_nid);
     return menu != nullptr;
 }
 
-int CSystemTray::OnIconNotification(unsigned iconId, unsigned mouseMessage)
+std::shared_ptr<const platform::Menu> CSystemTray::LeftClickPopupCopy() const
+{
+    const platform::Menu* popup = m_pLeftClickMenu ? m_pLeftClickMenu->GetSubMenu(0) : nullptr;
+    if (!popup)
+        return nullptr;
+    auto copy = std::make_shared<platform::Menu>();
+    copy->AppendCopyOf(*popup);
+    return copy;
+}
+
+int CSystemTray::OnIconNotification(unsigned iconId, unsigned mouseMessage,
+                                    std::optional<platform::ScreenPoint> menuPoint)
 {
     if (iconId != tray::kTrayIconId)
         return 0;
@@ -78,13 +100,13 @@ int CSystemTray::OnIconNotification(unsigned iconId, unsigned mouseMessage)
         std::optional<platform::Menu> commands = tray::LoadMenu(tray::kCommandMenu);
         if (!commands || !commands->GetSubMenu(0))
             return 0;
-        m_tracker.TrackPopupMenu(*commands->GetSubMenu(0), m_owner);
+        m_tracker.TrackPopupMenu(*commands->GetSubMenu(0), menuPoint, m_owner);
         break;
     }
     case platform::kLeftButtonUp:
         if (!m_pLeftClickMenu || !m_pLeftClickMenu->GetSubMenu(0))
             return 0;
-        m_tracker.TrackPopupMenu(*m_pLeftClickMenu->GetSubMenu(0), m_owner);
+        m_tracker.TrackPopupMenu(*m_pLeftClickMenu->GetSubMenu(0), menuPoint, m_owner);
         break;
     default:
         break;

@@ -7,8 +7,10 @@
 
 // The program's icon in the notification area. It turns the clicks on the icon into popup
 // menus whose commands go to the owner (the main window): a left click shows the entry menu
-// lent by the owner, a right click the command menu. The icon also carries the command menu for
-// notification areas that show an icon's menu themselves; those never report the right click.
+// lent by the owner, a right click the command menu, at the point the area gives or else at the
+// mouse. The icon also carries both menus for notification areas that draw an icon's menus
+// themselves (which of them each area draws is the area's business); when such an area opens its
+// menu, the popup of the program's own closes.
 class CSystemTray
 {
 public:
@@ -25,10 +27,12 @@ public:
     void ShowIcon();
     void RemoveIcon();
     // Holds the menu whose first popup a left click shows; the menu stays the caller's, but its
-    // contents are destroyed with the tray icon. True when a menu was given.
+    // contents are destroyed with the tray icon. The area gets a copy of its first popup. True
+    // when a menu was given.
     bool SetLeftClickMenu(platform::Menu* menu);
     // 1 when the click was one of this icon's, 0 otherwise or when there was no menu to show.
-    int OnIconNotification(unsigned iconId, unsigned mouseMessage);
+    int OnIconNotification(unsigned iconId, unsigned mouseMessage,
+                           std::optional<platform::ScreenPoint> menuPoint = std::nullopt);
 
     // Whether Create has run (the original's hidden window exists).
     bool HasWindow() const { return m_bWindow; }
@@ -36,6 +40,9 @@ public:
     bool IsHidden() const { return m_bHidden; }
 
 private:
+    // A copy of the first popup of the held menu, for the area; nullptr without one.
+    std::shared_ptr<const platform::Menu> LeftClickPopupCopy() const;
+
     platform::NotifyIconService& m_service;
     platform::MenuTracker& m_tracker;
     platform::MenuTracker::CommandHandler m_owner;

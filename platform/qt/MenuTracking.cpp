@@ -1,15 +1,26 @@
 #include "MenuTracking.h"
 
 #include "DisplayText.h"
+#include "X11Connection.h"
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QMetaObject>
+#include <QScreen>
+#include <QTimer>
 
 namespace platform {
 
 namespace {
+
+// How long a menu waits for the mouse buttons to be released, at most: a second.
+constexpr int kReleaseLooks = 100;
+constexpr int kReleaseLookIntervalMs = 10;
+// How long after the release of a click that closed a menu the notification area's report of
+// that same click may still come in (areas report a click on its release, over D-Bus).
+constexpr int kClosingClickReportMs = 300;
 
 QString MenuText(const std::string& text)
 {
@@ -34,8 +45,7 @@ void FillQMenu(QMenu& target, const Menu& menu)
     }
 }
 
-} // namespace
-
+// The QMenu showing a menu model; '&' shows as itself, a tab starts the right-hand column.
 std::unique_ptr<QMenu> CreateQMenu(const Menu& menu)
 {
     auto qmenu = std::make_unique<QMenu>();
@@ -43,7 +53,9 @@ std::unique_ptr<QMenu> CreateQMenu(const Menu& menu)
     return qmenu;
 }
 
-void DeliverCommandsLater(QMenu& menu, MenuTracker::CommandHandler onCommand)
+// Every command item of the QMenu and its submenus, when chosen, hands its id to onCommand from
+// the event loop, once the popup has closed.
+void DeliverCommandsLater(QMenu& menu, const MenuTracker::CommandHandler& onCommand)
 {
     for (QAction* action : menu.actions()) {
         if (action->menu()) {
@@ -58,16 +70,85 @@ void DeliverCommandsLater(QMenu& menu, MenuTracker::CommandHandler onCommand)
     }
 }
 
-bool QMenuTracker::TrackPopupMenu(const Menu& popup, CommandHandler onCommand)
+// Where the menu goes for a point the display server gave.
+QPoint PopupPosition(const QMenu& menu, ScreenPoint at)
 {
-    if (OpenMenu())
+    const QPoint point(at.x, at.y);
+    const QScreen* screen = QGuiApplication::screenAt(point);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    // The area Qt itself keeps popups in, so it moves none of them again.
+    const QRect area = screen->availableGeometry();
+    const QSize size = menu.sizeHint();
+    const ScreenPoint topLeft =
+        PopupTopLeft(at, size.width(), size.height(),
+                     {area.x(), area.y(), area.width(), area.height(), screen->devicePixelRatio()});
+    return {topLeft.x, topLeft.y};
+}
+
+} // namespace
+
+bool QMenuTracker::TrackPopupMenu(const Menu& popup, std::optional<ScreenPoint> at,
+                                  CommandHandler onCommand)
+{
+    if (OpenMenu() || m_waiting || m_closingClick.Lasts())
         return false;
     QMenu* menu = CreateQMenu(popup).release();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    DeliverCommandsLater(*menu, std::move(onCommand));
-    m_open = menu;
-    menu->popup(QCursor::pos());
+    DeliverCommandsLater(*menu, onCommand);
+    m_waiting = menu;
+    PopupOnceReleased(at ? PopupPosition(*menu, *at) : QCursor::pos(), kReleaseLooks);
     return true;
+}
+
+void QMenuTracker::PopupOnceReleased(QPoint position, int looksLeft)
+{
+    if (!m_waiting)
+        return;
+    if (looksLeft > 0 && MouseButtonHeld()) {
+        QTimer::singleShot(kReleaseLookIntervalMs, m_waiting, [this, position, looksLeft] {
+            PopupOnceReleased(position, looksLeft - 1);
+        });
+        return;
+    }
+    m_open = m_waiting;
+    m_waiting.clear();
+    QObject::connect(m_open, &QMenu::aboutToHide, [this] {
+        // A click beside the menu closes it on the press, and the notification area, when the
+        // click was on the icon, reports it once the button is released: that is no new click.
+        if (QGuiApplication::mouseButtons() != Qt::NoButton)
+            m_closingClick.Start();
+    });
+    m_open->popup(position);
+}
+
+void QMenuTracker::EndMenu()
+{
+    for (QMenu* menu : {m_open.data(), m_waiting.data()}) {
+        if (menu)
+            menu->close();
+    }
+}
+
+void QMenuTracker::ClosingClick::Start()
+{
+    m_held = true;
+    WaitForRelease();
+}
+
+void QMenuTracker::ClosingClick::WaitForRelease()
+{
+    if (MouseButtonHeld()) {
+        QTimer::singleShot(kReleaseLookIntervalMs, &m_looks, [this] { WaitForRelease(); });
+        return;
+    }
+    m_held = false;
+    m_sinceRelease.start();
+}
+
+bool QMenuTracker::ClosingClick::Lasts() const
+{
+    return m_held || (m_sinceRelease.isValid() && m_sinceRelease.elapsed() < kClosingClickReportMs);
 }
 
 QMenu* QMenuTracker::OpenMenu() const

@@ -1,190 +1,153 @@
 #include "NotifyIcon.h"
 
-#include "MenuTracking.h"
+#include "StatusNotifierItem.h"
+#include "TrayHostProbe.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusServiceWatcher>
-#include <QDBusVariant>
 #include <QGuiApplication>
-#include <QMenu>
 #include <algorithm>
-#include <cstdlib>
-#include <cstring>
-#include <xcb/xcb.h>
 
 namespace platform {
 
 namespace {
 
-const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
-
-// A watcher that does not answer must not freeze the program's looks for an area.
-constexpr int kWatcherTimeoutMs = 1000;
 constexpr int kLookForAreaIntervalMs = 500;
 
-// The X screen the program's display names (":0.1" is screen 1), as Qt connects to it.
-int DisplayScreenNumber()
+// A Wayland session, whether the program runs as a Wayland client or through XWayland.
+bool InWaylandSession()
 {
-    const char* display = std::getenv("DISPLAY");
-    const char* colon = display ? std::strrchr(display, ':') : nullptr;
-    const char* dot = colon ? std::strchr(colon, '.') : nullptr;
-    return dot ? std::atoi(dot + 1) : 0;
+    return QGuiApplication::platformName() == "wayland" ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           qEnvironmentVariable("XDG_SESSION_TYPE") == "wayland";
 }
 
 } // namespace
 
-TrayHost ChooseTrayHost(bool statusNotifierHostRegistered, bool xembedTrayOwned)
+QDBusConnection ConnectToSessionBus(const QString& name)
 {
-    if (statusNotifierHostRegistered)
-        return TrayHost::StatusNotifier;
-    return xembedTrayOwned ? TrayHost::XEmbed : TrayHost::None;
+    return QDBusConnection::connectToBus(QDBusConnection::SessionBus, name);
 }
 
-bool DesktopTrayHostProbe::StatusNotifierHostRegistered() const
-{
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(kWatcherService))
-        return false;
-    QDBusMessage get = QDBusMessage::createMethodCall(kWatcherService, "/StatusNotifierWatcher",
-                                                      "org.freedesktop.DBus.Properties", "Get");
-    get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
-    const QDBusMessage reply = bus.call(get, QDBus::Block, kWatcherTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty() &&
-           qvariant_cast<QDBusVariant>(reply.arguments().first()).variant().toBool();
-}
-
-bool DesktopTrayHostProbe::XEmbedTrayOwned() const
-{
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    // Other platforms (offscreen among them) may answer as X11 applications without a
-    // connection to a display.
-    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (!connection || QGuiApplication::platformName() != "xcb")
-        return false;
-    const QByteArray name = "_NET_SYSTEM_TRAY_S" + QByteArray::number(DisplayScreenNumber());
-    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
-        connection, xcb_intern_atom(connection, 1, static_cast<uint16_t>(name.size()), name.data()),
-        nullptr);
-    bool owned = false;
-    if (atom && atom->atom != XCB_ATOM_NONE) {
-        xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
-            connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
-        owned = owner && owner->owner != XCB_WINDOW_NONE;
-        std::free(owner);
-    }
-    std::free(atom);
-    return owned;
-}
-
-SystemTrayIconService::SystemTrayIconService(const TrayHostProbe& probe) : m_probe(probe)
+DesktopNotifyIconService::DesktopNotifyIconService(TrayHostProbe& probe, BusConnector connect)
+    : m_probe(probe), m_connect(std::move(connect))
 {
     m_lookForArea.setInterval(kLookForAreaIntervalMs);
-    QObject::connect(&m_lookForArea, &QTimer::timeout, this,
-                     &SystemTrayIconService::ShowWaitingIcons);
+    QObject::connect(&m_lookForArea, &QTimer::timeout, this, [this] {
+        m_probe.Look();
+        ShowWaitingIcons();
+    });
+    m_probe.SetListener([this](bool newWatcher) { OnProbeChanged(newWatcher); });
 }
 
-SystemTrayIconService::~SystemTrayIconService()
+DesktopNotifyIconService::~DesktopNotifyIconService()
 {
-    // Each tray icon goes before the menu it shows.
-    for (auto& entry : m_icons)
-        delete entry.second.shown;
+    m_probe.SetListener(nullptr);
 }
 
-bool SystemTrayIconService::Add(const NotifyIconData& icon)
+bool DesktopNotifyIconService::Add(const NotifyIconData& icon)
 {
     if (m_icons.count(icon.id))
         return false;
-    m_icons.emplace(icon.id, Icon{icon, nullptr, nullptr});
+    m_icons[icon.id].data = icon;
     ShowWaitingIcons();
     return true;
 }
 
-bool SystemTrayIconService::Delete(unsigned id)
+bool DesktopNotifyIconService::Modify(const NotifyIconData& icon)
 {
-    auto found = m_icons.find(id);
+    auto found = m_icons.find(icon.id);
     if (found == m_icons.end())
         return false;
-    delete found->second.shown;
-    m_icons.erase(found);
+    found->second.data = icon;
+    if (found->second.item)
+        found->second.item->Show(icon, HostDrawsEveryMenu());
     return true;
 }
 
-void SystemTrayIconService::SetCallback(Callback callback)
+bool DesktopNotifyIconService::Delete(unsigned id)
+{
+    return m_icons.erase(id) > 0;
+}
+
+void DesktopNotifyIconService::SetCallback(Callback callback)
 {
     m_callback = std::move(callback);
 }
 
-TrayHost SystemTrayIconService::ProbedHost() const
+bool DesktopNotifyIconService::IsAreaAvailable() const
 {
-    return ChooseTrayHost(m_probe.StatusNotifierHostRegistered(), m_probe.XEmbedTrayOwned());
+    return ChooseTrayHost(m_probe.StatusNotifierHostRegistered(), m_probe.XEmbedTrayOwned()) !=
+           TrayHost::None;
 }
 
-bool SystemTrayIconService::IsAreaAvailable() const
+bool DesktopNotifyIconService::HostDrawsEveryMenu() const
 {
-    return ProbedHost() != TrayHost::None;
+    return platform::HostDrawsEveryMenu(m_probe.WatcherProgram().value_or(""), InWaylandSession());
 }
 
-void SystemTrayIconService::ShowWaitingIcons()
+void DesktopNotifyIconService::OnProbeChanged(bool newWatcher)
 {
-    const bool waiting = std::any_of(m_icons.begin(), m_icons.end(),
-                                     [](const auto& entry) { return !entry.second.shown; });
+    // The items know the old watcher only; the new one may belong to another kind of host.
+    if (newWatcher && m_host == TrayHost::StatusNotifier) {
+        for (auto& [id, icon] : m_icons) {
+            if (icon.item) {
+                icon.item->Show(icon.data, HostDrawsEveryMenu());
+                icon.item->RegisterWithWatcher();
+            }
+        }
+    }
+    ShowWaitingIcons();
+}
+
+void DesktopNotifyIconService::ShowWaitingIcons()
+{
+    const bool waiting = std::any_of(m_icons.begin(), m_icons.end(), [](const auto& entry) {
+        return !entry.second.xembed && !entry.second.item;
+    });
     if (!waiting) {
         m_lookForArea.stop();
         return;
     }
-    // Chosen once, like Qt's own choice; a restarted watcher is followed by OnWatcherReplaced.
-    if (m_host == TrayHost::None)
-        m_host = ProbedHost();
+    // Chosen once, like Qt's own choice; a new watcher is followed by OnProbeChanged. What a
+    // StatusNotifierItem host is to draw depends on the watcher's program.
+    if (m_host == TrayHost::None) {
+        const TrayHost host =
+            ChooseTrayHost(m_probe.StatusNotifierHostRegistered(), m_probe.XEmbedTrayOwned());
+        if (host != TrayHost::StatusNotifier || m_probe.WatcherProgram())
+            m_host = host;
+    }
     if (m_host == TrayHost::None) {
         if (!m_lookForArea.isActive())
             m_lookForArea.start();
         return;
     }
     m_lookForArea.stop();
-    if (m_host == TrayHost::StatusNotifier && !m_watcherWatch) {
-        m_watcherWatch = new QDBusServiceWatcher(kWatcherService, QDBusConnection::sessionBus(),
-                                                 QDBusServiceWatcher::WatchForRegistration, this);
-        QObject::connect(m_watcherWatch, &QDBusServiceWatcher::serviceRegistered, this,
-                         &SystemTrayIconService::OnWatcherReplaced);
-    }
-    for (auto& entry : m_icons) {
-        if (!entry.second.shown)
-            Show(entry.second);
+    for (auto& [id, icon] : m_icons) {
+        if (!icon.xembed && !icon.item)
+            Show(icon);
     }
 }
 
-void SystemTrayIconService::OnWatcherReplaced()
+void DesktopNotifyIconService::Show(Icon& icon)
 {
-    // Qt tells a new watcher about its icons itself, but not every watcher takes that second
-    // registration; a new tray icon registers as the first one did.
-    for (auto& entry : m_icons) {
-        delete entry.second.shown;
-        entry.second.shown = nullptr;
-        entry.second.hostMenu.reset();
-    }
-    ShowWaitingIcons();
-}
-
-void SystemTrayIconService::Show(Icon& icon)
-{
-    auto* trayIcon = new QSystemTrayIcon(icon.data.icon, this);
-    trayIcon->setToolTip(QString::fromLocal8Bit(icon.data.tip));
     const unsigned id = icon.data.id;
-    QObject::connect(
-        trayIcon, &QSystemTrayIcon::activated, this,
-        [this, id](QSystemTrayIcon::ActivationReason reason) { OnActivated(id, reason); });
-    if (m_host == TrayHost::StatusNotifier && icon.data.hostMenu) {
-        icon.hostMenu = CreateQMenu(*icon.data.hostMenu);
-        DeliverCommandsLater(*icon.hostMenu, icon.data.onHostMenuCommand);
-        trayIcon->setContextMenu(icon.hostMenu.get());
+    if (m_host == TrayHost::StatusNotifier) {
+        icon.item = std::make_unique<StatusNotifierItem>(
+            m_connect, icon.data,
+            [this, id](unsigned mouseMessage, ScreenPoint at) { OnClick(id, mouseMessage, at); });
+        icon.item->Show(icon.data, HostDrawsEveryMenu());
+        icon.item->RegisterWithWatcher();
+        return;
     }
-    trayIcon->show();
-    icon.shown = trayIcon;
+    icon.xembed = std::make_unique<QSystemTrayIcon>(icon.data.icon, this);
+    icon.xembed->setToolTip(QString::fromLocal8Bit(icon.data.tip));
+    QObject::connect(icon.xembed.get(), &QSystemTrayIcon::activated, this,
+                     [this, id](QSystemTrayIcon::ActivationReason reason) {
+                         OnClick(id, MouseMessageFor(reason), std::nullopt);
+                     });
+    icon.xembed->show();
 }
 
-unsigned SystemTrayIconService::MouseMessageFor(QSystemTrayIcon::ActivationReason reason)
+unsigned DesktopNotifyIconService::MouseMessageFor(QSystemTrayIcon::ActivationReason reason)
 {
     switch (reason) {
     case QSystemTrayIcon::Trigger:
@@ -201,11 +164,11 @@ unsigned SystemTrayIconService::MouseMessageFor(QSystemTrayIcon::ActivationReaso
     return 0;
 }
 
-void SystemTrayIconService::OnActivated(unsigned id, QSystemTrayIcon::ActivationReason reason)
+void DesktopNotifyIconService::OnClick(unsigned id, unsigned mouseMessage,
+                                       std::optional<ScreenPoint> menuPoint)
 {
-    const unsigned message = MouseMessageFor(reason);
-    if (message != 0 && m_callback)
-        m_callback(id, message);
+    if (mouseMessage != 0 && m_callback)
+        m_callback(id, mouseMessage, menuPoint);
 }
 
 } // namespace platform

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "Menu.h"
+#include "PopupPlacement.h"
+#include "TrayHost.h"
 
+#include <QDBusConnection>
 #include <QIcon>
 #include <QObject>
 #include <QSystemTrayIcon>
@@ -9,12 +12,13 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
-class QDBusServiceWatcher;
-class QMenu;
-
 namespace platform {
+
+class StatusNotifierItem;
+class TrayHostProbe;
 
 // Mouse messages of the notification-icon callback, numbered as on the original platform.
 constexpr unsigned kLeftButtonUp = 514;
@@ -27,76 +31,56 @@ struct NotifyIconData
     unsigned id = 0;
     QIcon icon;
     std::string tip;
-    // The menu for a right click where the notification area shows menus itself; its chosen
-    // commands go to onHostMenuCommand. Areas that leave menus to the program never get it.
-    std::shared_ptr<const Menu> hostMenu;
-    std::function<void(unsigned id)> onHostMenuCommand;
+    // The menus for notification areas that draw an icon's menus themselves: the right-click menu
+    // and, where the area draws one menu for every click, the left-click menu before it. Their
+    // chosen commands go to onMenuCommand once the area's call has returned; onAreaMenuOpened
+    // runs when the area opens its menu. Areas that leave menus to the program never get them.
+    std::shared_ptr<const Menu> leftClickMenu;
+    std::shared_ptr<const Menu> rightClickMenu;
+    std::function<void(unsigned id)> onMenuCommand;
+    std::function<void()> onAreaMenuOpened;
 };
 
-// The desktop's notification area: icons added and deleted by id, and one callback that
-// receives the icon id and the mouse message of every click on one of them that the area
-// leaves to the program.
+// The desktop's notification area: icons added, changed and deleted by id, and one callback that
+// receives the icon id and the mouse message of every click on one of them that the area leaves
+// to the program, with the point where the area wants a menu when it gives one.
 class NotifyIconService
 {
 public:
-    using Callback = std::function<void(unsigned iconId, unsigned mouseMessage)>;
+    using Callback = std::function<void(unsigned iconId, unsigned mouseMessage,
+                                        std::optional<ScreenPoint> menuPoint)>;
 
     virtual ~NotifyIconService() = default;
     // True when the icon is registered; it shows now or, when the desktop has no notification
     // area at the moment, as soon as one appears.
     virtual bool Add(const NotifyIconData& icon) = 0;
+    // Gives a registered icon new data (its menus); false for an id never added.
+    virtual bool Modify(const NotifyIconData& icon) = 0;
     virtual bool Delete(unsigned id) = 0;
     virtual void SetCallback(Callback callback) = 0;
-    // Whether the desktop has a notification area right now.
+    // Whether the desktop has a notification area, as far as it has answered so far.
     virtual bool IsAreaAvailable() const = 0;
 };
 
-// The two kinds of notification area on Linux desktops. A StatusNotifierItem host (KDE Plasma,
-// the AppIndicator extension of GNOME, XFCE, LXQt, waybar, ...) talks to the program over
-// D-Bus and shows the menu the icon exports; an XEmbed tray embeds the icon's window and leaves
-// every click to the program.
-enum class TrayHost
-{
-    None,
-    XEmbed,
-    StatusNotifier
-};
+// Opens a connection of its own to the bus the icons are shown on, under the name given.
+using BusConnector = std::function<QDBusConnection(const QString& name)>;
+QDBusConnection ConnectToSessionBus(const QString& name);
 
-// Where icons go when both kinds are there: the StatusNotifierItem host, as Qt's tray icon
-// chooses too.
-TrayHost ChooseTrayHost(bool statusNotifierHostRegistered, bool xembedTrayOwned);
-
-// Looks at the desktop for the two kinds of notification area.
-class TrayHostProbe
+// The notification area: a StatusNotifierItem of the program's own where a StatusNotifierItem
+// host is registered (it gives the click's position and exports the menus each host needs, see
+// HostDrawsEveryMenu), QSystemTrayIcon beside an XEmbed tray, which leaves every click to
+// the program. Qt settles on the kind of area once per process, when its first tray icon is made,
+// and never looks again; so no icon is made before an area is there, and icons added earlier wait
+// for one. When a new StatusNotifierWatcher takes over (a panel restarted), the items register
+// with it.
+class DesktopNotifyIconService : public QObject, public NotifyIconService
 {
 public:
-    virtual ~TrayHostProbe() = default;
-    virtual bool StatusNotifierHostRegistered() const = 0;
-    virtual bool XEmbedTrayOwned() const = 0;
-};
-
-// The session bus's StatusNotifierWatcher and the X screen's system tray selection.
-class DesktopTrayHostProbe : public TrayHostProbe
-{
-public:
-    bool StatusNotifierHostRegistered() const override;
-    bool XEmbedTrayOwned() const override;
-};
-
-// The notification area through QSystemTrayIcon. Qt settles on the kind of area once per
-// process, when its first tray icon is made, and never looks again; so no QSystemTrayIcon is
-// made before an area is there, and icons added earlier wait for one. On a StatusNotifierItem
-// host the icon exports the host menu, which the host shows by itself; an XEmbed tray gets no
-// menu attached (Qt would pop it on its own beside the program's), so there every click
-// arrives as an activation, turned into the mouse messages above. When the StatusNotifierWatcher
-// is replaced (a panel restarted), the icons are made anew, so that the new one knows them.
-class SystemTrayIconService : public QObject, public NotifyIconService
-{
-public:
-    explicit SystemTrayIconService(const TrayHostProbe& probe);
-    ~SystemTrayIconService() override;
+    DesktopNotifyIconService(TrayHostProbe& probe, BusConnector connect = ConnectToSessionBus);
+    ~DesktopNotifyIconService() override;
 
     bool Add(const NotifyIconData& icon) override;
+    bool Modify(const NotifyIconData& icon) override;
     bool Delete(unsigned id) override;
     void SetCallback(Callback callback) override;
     bool IsAreaAvailable() const override;
@@ -111,21 +95,21 @@ private:
     struct Icon
     {
         NotifyIconData data;
-        QSystemTrayIcon* shown = nullptr; // a child of the service once an area is there
-        std::unique_ptr<QMenu> hostMenu;
+        std::unique_ptr<QSystemTrayIcon> xembed;
+        std::unique_ptr<StatusNotifierItem> item;
     };
 
-    TrayHost ProbedHost() const;
+    bool HostDrawsEveryMenu() const;
+    void OnProbeChanged(bool newWatcher);
     void ShowWaitingIcons();
     void Show(Icon& icon);
-    void OnWatcherReplaced();
-    void OnActivated(unsigned id, QSystemTrayIcon::ActivationReason reason);
+    void OnClick(unsigned id, unsigned mouseMessage, std::optional<ScreenPoint> menuPoint);
 
-    const TrayHostProbe& m_probe;
+    TrayHostProbe& m_probe;
+    BusConnector m_connect;
     TrayHost m_host = TrayHost::None;
     std::map<unsigned, Icon> m_icons;
     QTimer m_lookForArea;
-    QDBusServiceWatcher* m_watcherWatch = nullptr; // a child of the service
     Callback m_callback;
 };
 

@@ -58,6 +58,11 @@ public:
         shownIcons += acceptAdds;
         return acceptAdds;
     }
+    bool Modify(const platform::NotifyIconData& icon) override
+    {
+        lastAdded = icon;
+        return true;
+    }
     bool Delete(unsigned id) override
     {
         calls.push_back("delete " + std::to_string(id) + " menu " +
@@ -67,12 +72,15 @@ public:
     }
     void SetCallback(NotifyIconService::Callback callback) override { onClick = callback; }
     bool IsAreaAvailable() const override { return areaAvailable; }
-    bool TrackPopupMenu(const platform::Menu& popup, CommandHandler onCommand) override
+    bool TrackPopupMenu(const platform::Menu& popup, std::optional<platform::ScreenPoint> at,
+                        CommandHandler onCommand) override
     {
         shown.push_back(PopupTexts(popup));
+        shownAt = at;
         choose = std::move(onCommand);
         return true;
     }
+    void EndMenu() override { shown.push_back({"ended"}); }
 
     Texts calls;
     platform::NotifyIconData lastAdded;
@@ -82,6 +90,7 @@ public:
     NotifyIconService::Callback onClick;
     std::function<int()> lentMenuItems = [] { return 0; };
     std::vector<Texts> shown;
+    std::optional<platform::ScreenPoint> shownAt;
     CommandHandler choose;
 };
 
@@ -196,25 +205,34 @@ TEST(SystemTrayTest, ClicksOnTheIconShowItsMenusAndTheTrayTidiesUpAtTheEnd)
         CSystemTray tray(desktop, desktop, [&](unsigned id) { commands.push_back(id); });
         ASSERT_TRUE(tray.Create(std::string(63, 't') + "cut", QIcon(), 129));
         EXPECT_EQ(desktop.lastAdded.tip, std::string(63, 't'));
-        EXPECT_EQ(desktop.lastAdded.hostMenu->GetMenuStringByCommand(32775), "Import Entries");
-        desktop.lastAdded.onHostMenuCommand(32773);
+        EXPECT_EQ(desktop.lastAdded.rightClickMenu->GetMenuStringByCommand(32775),
+                  "Import Entries");
+        desktop.lastAdded.onMenuCommand(32773);
         EXPECT_EQ(tray.OnIconNotification(129, 514), 0) << "no menu lent yet";
 
         platform::Menu entries;
         entries.AppendPopup("Bakery", platform::Menu{});
         menu.AppendPopup("Entries", std::move(entries));
         EXPECT_TRUE(tray.SetLeftClickMenu(&menu));
+        // The area that draws menus itself gets the entries as they are now.
+        menu.GetSubMenu(0)->ModifyMenuByPosition(0, "Changed");
+        EXPECT_EQ(PopupTexts(*desktop.lastAdded.leftClickMenu), Texts{"Bakery"});
         // Icon, mouse message, the first item of the popup shown.
         const std::tuple<unsigned, unsigned, std::string> rows[] = {
-            {129, 514, "Bakery"},    {129, 0x10000 | 514, "Bakery"},
+            {129, 514, "Changed"},   {129, 0x10000 | 514, "Changed"},
             {129, 517, "New Entry"}, {130, 514, ""},
             {130, 517, ""},          {129, 513, ""}};
+        const platform::ScreenPoint clicked{780, 15};
         for (const auto& [icon, message, firstItem] : rows) {
             SCOPED_TRACE(message);
             desktop.shown.clear();
-            EXPECT_EQ(tray.OnIconNotification(icon, message), icon == 129 ? 1 : 0);
+            desktop.shownAt.reset();
+            EXPECT_EQ(tray.OnIconNotification(icon, message, clicked), icon == 129 ? 1 : 0);
             EXPECT_EQ(desktop.shown.empty() ? "" : desktop.shown[0][0], firstItem);
+            EXPECT_EQ(desktop.shownAt == clicked, !firstItem.empty()) << "at the area's point";
         }
+        desktop.lastAdded.onAreaMenuOpened();
+        EXPECT_EQ(desktop.shown.back(), Texts{"ended"});
         desktop.choose(32771);
         desktop.lentMenuItems = [&] { return menu.GetMenuItemCount(); };
     }
@@ -268,7 +286,7 @@ protected:
     bool EditorVisible() { return m_dialog->isVisible(); }
     Texts EntryTitles() // what a left click shows
     {
-        m_desktop.onClick(129, 514);
+        m_desktop.onClick(129, 514, std::nullopt);
         return m_desktop.shown.back();
     }
 

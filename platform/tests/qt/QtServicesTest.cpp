@@ -2,14 +2,20 @@
 #include "MenuTracking.h"
 #include "MessageBox.h"
 #include "NotifyIcon.h"
+#include "TrayHostProbe.h"
+#include "support/PrivateBus.h"
 #include "support/WaitUntil.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
+#include <QElapsedTimer>
 #include <QMenu>
 #include <QMessageBox>
 #include <QStyle>
 #include <QTimer>
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace platform;
@@ -36,10 +42,13 @@ class NotifyIconTest : public testing::Test, public TrayHostProbe
 {
 protected:
     static QIcon AnIcon() { return QApplication::style()->standardIcon(QStyle::SP_ComputerIcon); }
-    bool StatusNotifierHostRegistered() const override { return m_statusNotifier; }
+    std::optional<bool> StatusNotifierHostRegistered() const override { return false; }
+    std::optional<std::string> WatcherProgram() const override { return std::nullopt; }
     bool XEmbedTrayOwned() const override { return m_xembed; }
+    void Look() override {}
+    void SetListener(std::function<void(bool)>) override {}
 
-    QSystemTrayIcon* IconOf(SystemTrayIconService& service, const std::string& tip)
+    QSystemTrayIcon* IconOf(DesktopNotifyIconService& service, const std::string& tip)
     {
         for (QSystemTrayIcon* icon : service.findChildren<QSystemTrayIcon*>())
             if (icon->toolTip() == QString::fromStdString(tip))
@@ -47,16 +56,7 @@ protected:
         return nullptr;
     }
 
-    NotifyIconData TelmoIcon()
-    {
-        NotifyIconData icon{129, AnIcon(), "Telmo", std::make_shared<Menu>(MakePopup()), nullptr};
-        icon.onHostMenuCommand = [this](unsigned id) { m_hostMenuCommands.push_back(id); };
-        return icon;
-    }
-
-    bool m_statusNotifier = false;
     bool m_xembed = true;
-    std::vector<unsigned> m_hostMenuCommands;
 };
 
 } // namespace
@@ -75,6 +75,8 @@ TEST(MenuTest, ItemsAreChangedByPositionOrByCommandInsideSubmenus)
     // Separators and popups carry id 0; command 0 must not land on them.
     EXPECT_FALSE(popup.ModifyMenuByCommand(0, "x"));
     EXPECT_EQ(popup.GetSubMenu(4), nullptr);
+    Menu copy;
+    copy.AppendCopyOf(popup);
 
     ASSERT_TRUE(popup.RemoveMenu(2));
     EXPECT_EQ(popup.ItemAt(2)->text, "M\xC3\xBCller");
@@ -82,16 +84,20 @@ TEST(MenuTest, ItemsAreChangedByPositionOrByCommandInsideSubmenus)
     EXPECT_FALSE(popup.RemoveMenu(5));
     popup.DestroyMenu();
     EXPECT_EQ(popup.GetMenuItemCount(), 0);
+    EXPECT_EQ(copy.GetSubMenu(2)->ItemAt(0)->text, "Import") << "a copy lives on by itself";
+    EXPECT_EQ(std::any_cast<std::string>(*copy.GetMenuItemData(32775)), "carried");
 }
 
 TEST(MenuTrackingTest, OneMenuAtATimeShowsTheModelAndItsChoiceReachesTheOwnerAfterItClosed)
 {
     QMenuTracker tracker;
     std::vector<unsigned> commands;
-    ASSERT_TRUE(tracker.TrackPopupMenu(MakePopup(), [&](unsigned id) { commands.push_back(id); }));
+    const auto record = [&](unsigned id) { commands.push_back(id); };
+    ASSERT_TRUE(tracker.TrackPopupMenu(MakePopup(), ScreenPoint{30, 40}, record));
     QMenu* open = tracker.OpenMenu();
     ASSERT_NE(open, nullptr);
-    EXPECT_FALSE(tracker.TrackPopupMenu(MakePopup(), [](unsigned) {}));
+    EXPECT_EQ(open->pos(), QPoint(31, 41)) << "beside the clicked pixel";
+    EXPECT_FALSE(tracker.TrackPopupMenu(MakePopup(), std::nullopt, record));
     EXPECT_EQ(tracker.OpenMenu(), open);
     QList<QAction*> actions = open->actions();
     ASSERT_EQ(actions.size(), 6);
@@ -109,20 +115,37 @@ TEST(MenuTrackingTest, OneMenuAtATimeShowsTheModelAndItsChoiceReachesTheOwnerAft
     QApplication::processEvents();
     EXPECT_EQ(commands, std::vector<unsigned>{32775});
     EXPECT_EQ(tracker.OpenMenu(), nullptr);
-    EXPECT_TRUE(tracker.TrackPopupMenu(MakePopup(), [](unsigned) {}));
+    // A host's menu opening ends the program's own.
+    EXPECT_TRUE(tracker.TrackPopupMenu(MakePopup(), std::nullopt, record));
+    tracker.EndMenu();
+    QApplication::processEvents();
+    EXPECT_EQ(tracker.OpenMenu(), nullptr);
+    EXPECT_EQ(commands, std::vector<unsigned>{32775});
 }
 
-TEST_F(NotifyIconTest, ClicksReachTheCallbackAsTheMouseMessagesOfTheOriginalPlatform)
+TEST_F(NotifyIconTest, AnIconWaitsForAnAreaAndItsClicksReachTheCallbackAsMouseMessages)
 {
-    SystemTrayIconService service(*this);
+    m_xembed = false;
+    DesktopNotifyIconService service(*this);
     std::vector<std::pair<unsigned, unsigned>> calls;
-    service.SetCallback([&](unsigned id, unsigned message) { calls.emplace_back(id, message); });
-    ASSERT_TRUE(service.Add(TelmoIcon()));
-    ASSERT_TRUE(service.Add({7, AnIcon(), "Other", nullptr, nullptr}));
-    QSystemTrayIcon* telmo = IconOf(service, "Telmo");
-    ASSERT_NE(telmo, nullptr);
-    // An XEmbed tray would show Qt's popup of an attached menu beside the program's own.
+    service.SetCallback([&](unsigned id, unsigned message, std::optional<ScreenPoint> at) {
+        EXPECT_FALSE(at) << "an XEmbed tray gives no point: the menu goes to the mouse";
+        calls.emplace_back(id, message);
+    });
+    const NotifyIconData telmoIcon{129, AnIcon(), "Telmo", nullptr, nullptr, nullptr, nullptr};
+    // Registered, but not yet made: Qt would settle on the kind of area before there is one.
+    ASSERT_TRUE(service.Add(telmoIcon));
+    EXPECT_FALSE(service.IsAreaAvailable());
+    EXPECT_EQ(IconOf(service, "Telmo"), nullptr);
+    m_xembed = true;
+    ASSERT_TRUE(testsupport::WaitUntil([&] {
+        QApplication::processEvents();
+        return IconOf(service, "Telmo") != nullptr;
+    })) << "the icon did not show once a notification area appeared";
     EXPECT_EQ(service.Host(), TrayHost::XEmbed);
+    ASSERT_TRUE(service.Add({7, AnIcon(), "Other", nullptr, nullptr, nullptr, nullptr}));
+    QSystemTrayIcon* telmo = IconOf(service, "Telmo");
+    // An XEmbed tray would show Qt's popup of an attached menu beside the program's own.
     EXPECT_EQ(telmo->contextMenu(), nullptr);
     emit telmo->activated(QSystemTrayIcon::Context);
     emit IconOf(service, "Other")->activated(QSystemTrayIcon::Trigger);
@@ -132,37 +155,77 @@ TEST_F(NotifyIconTest, ClicksReachTheCallbackAsTheMouseMessagesOfTheOriginalPlat
     EXPECT_EQ(calls,
               (std::vector<std::pair<unsigned, unsigned>>{{129, 517}, {7, 514}, {129, 515}}));
 
-    EXPECT_FALSE(service.Add({129, AnIcon(), "Again", nullptr, nullptr}));
+    EXPECT_FALSE(service.Add(telmoIcon));
     EXPECT_TRUE(service.Delete(129));
     EXPECT_EQ(IconOf(service, "Telmo"), nullptr);
     EXPECT_FALSE(service.Delete(129));
-    EXPECT_TRUE(service.Add(TelmoIcon()));
+    EXPECT_FALSE(service.Modify(telmoIcon));
+    EXPECT_TRUE(service.Add(telmoIcon));
 }
 
-TEST_F(NotifyIconTest, AnIconWaitsForTheFirstAreaAndItsMenuCommandsRunAfterTheHostsCall)
-{
-    m_xembed = false;
-    SystemTrayIconService service(*this);
-    EXPECT_FALSE(service.IsAreaAvailable());
-    // Registered, but not yet made: Qt would settle on the kind of area before there is one.
-    ASSERT_TRUE(service.Add(TelmoIcon()));
-    EXPECT_EQ(IconOf(service, "Telmo"), nullptr);
-    EXPECT_EQ(service.Host(), TrayHost::None);
+namespace {
 
-    // Both kinds at once: the one that shows menus itself is used.
-    m_statusNotifier = m_xembed = true;
-    EXPECT_TRUE(service.IsAreaAvailable());
-    ASSERT_TRUE(testsupport::WaitUntil([&] {
+// How long this thread has waited for a core, runnable but not running.
+std::chrono::nanoseconds RunQueueWait()
+{
+    std::ifstream schedstat("/proc/thread-self/schedstat"); // "running waiting timeslices"
+    long long running = 0, waiting = 0;
+    schedstat >> running >> waiting;
+    return std::chrono::nanoseconds(waiting);
+}
+
+// A StatusNotifierWatcher that takes every call and never answers, as a frozen panel does;
+// it counts the questions about a host.
+class SilentWatcher : public QDBusVirtualObject
+{
+public:
+    explicit SilentWatcher(QDBusConnection bus)
+    {
+        bus.registerService("org.kde.StatusNotifierWatcher");
+        bus.registerVirtualObject("/StatusNotifierWatcher", this);
+    }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override
+    {
+        hostQuestions += message.member() == "Get";
+        return true;
+    }
+    QString introspect(const QString&) const override { return {}; }
+
+    int hostQuestions = 0;
+};
+
+} // namespace
+
+TEST(StatusNotifierWatchTest, AWatcherThatNeverAnswersNeverHoldsUpTheProgram)
+{
+    testsupport::PrivateBus bus(DBUS_DAEMON);
+    SilentWatcher watcher(bus.Connect("watcher"));
+    DesktopTrayHostProbe probe(bus.Connect("telmo"));
+    DesktopNotifyIconService service(probe);
+    ASSERT_TRUE(service.Add({129, QIcon(), "Telmo", nullptr, nullptr, nullptr, nullptr}));
+    // The longest stretch between two turns of the event loop, while Telmo looks for an area
+    // (as the main window does too) until it has asked the watcher a second time. Time spent
+    // waiting for a core (other programs' load) is no stretch of Telmo's.
+    QElapsedTimer sinceLastTurn;
+    std::chrono::nanoseconds waitedForCore = RunQueueWait();
+    qint64 longestStretchMs = 0;
+    QTimer turns;
+    QObject::connect(&turns, &QTimer::timeout, [&] {
+        const std::chrono::nanoseconds waited = RunQueueWait();
+        const qint64 stretchNs = sinceLastTurn.nsecsElapsed() - (waited - waitedForCore).count();
+        longestStretchMs = std::max(longestStretchMs, stretchNs / 1000000);
+        sinceLastTurn.restart();
+        waitedForCore = waited;
+        EXPECT_FALSE(service.IsAreaAvailable());
+    });
+    turns.start(5);
+    sinceLastTurn.start();
+    EXPECT_TRUE(testsupport::WaitUntil([&] {
         QApplication::processEvents();
-        return IconOf(service, "Telmo") != nullptr;
-    })) << "the icon did not show once a notification area appeared";
-    EXPECT_EQ(service.Host(), TrayHost::StatusNotifier);
-    QMenu* menu = IconOf(service, "Telmo")->contextMenu();
-    ASSERT_NE(menu, nullptr);
-    menu->actions().at(2)->menu()->actions().at(0)->trigger();
-    EXPECT_TRUE(m_hostMenuCommands.empty());
-    QApplication::processEvents();
-    EXPECT_EQ(m_hostMenuCommands, std::vector<unsigned>{32775});
+        return watcher.hostQuestions >= 2;
+    }));
+    EXPECT_LT(longestStretchMs, 100);
+    EXPECT_EQ(service.Host(), TrayHost::None);
 }
 
 TEST(MessageBoxTest, NamesAreShownAsTypedNeverAsMarkup)
