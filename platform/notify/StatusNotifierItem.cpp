@@ -9,7 +9,6 @@
 #include <QImage>
 #include <QTimer>
 #include <QtEndian>
-#include <unistd.h>
 
 namespace platform {
 
@@ -47,10 +46,11 @@ SniIconPixmaps PixmapsOf(const QIcon& icon)
     return pixmaps;
 }
 
-QString NextServiceName()
+// Each item has a connection of its own: hosts tell items apart by their unique bus names.
+QString NextConnectionName()
 {
     static int instances = 0;
-    return QStringLiteral("org.kde.StatusNotifierItem-%1-%2").arg(getpid()).arg(++instances);
+    return QStringLiteral("telmo-status-notifier-item-%1").arg(++instances);
 }
 
 void RegisterTypes()
@@ -68,7 +68,7 @@ void RegisterTypes()
 
 StatusNotifierItem::StatusNotifierItem(const BusConnector& connect, const NotifyIconData& icon,
                                        ClickHandler onClick)
-    : m_service(NextServiceName()), m_connection(connect(m_service)),
+    : m_connectionName(NextConnectionName()), m_connection(connect(m_connectionName)),
       m_title(QString::fromLocal8Bit(icon.tip)), m_pixmaps(PixmapsOf(icon.icon)),
       m_onClick(std::move(onClick)),
       m_menu(new DBusMenuExporter({icon.onMenuCommand, icon.onAreaMenuOpened}, this))
@@ -80,16 +80,11 @@ StatusNotifierItem::StatusNotifierItem(const BusConnector& connect, const Notify
                                 QDBusConnection::ExportAllSlots |
                                     QDBusConnection::ExportAllProperties |
                                     QDBusConnection::ExportAllSignals);
-    // Not waited for: the bus takes the name before it passes on the registration that follows.
-    QDBusMessage requestName = QDBusMessage::createMethodCall(
-        "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName");
-    constexpr uint kDoNotQueue = 4;
-    m_connection.send(requestName << m_service << kDoNotQueue);
 }
 
 StatusNotifierItem::~StatusNotifierItem()
 {
-    QDBusConnection::disconnectFromBus(m_service);
+    QDBusConnection::disconnectFromBus(m_connectionName);
 }
 
 void StatusNotifierItem::Show(const NotifyIconData& icon, bool hostDrawsEveryMenu)
@@ -107,10 +102,13 @@ void StatusNotifierItem::RegisterWithWatcher()
 
 void StatusNotifierItem::TryToRegister()
 {
+    // Registered by its path, so that hosts know the item by this connection's unique name:
+    // GNOME's extension, given the well-known name, watches that name too and, when the name's
+    // appearance comes after the item's properties, throws them away and drops the icon.
     QDBusMessage registration = QDBusMessage::createMethodCall(
         kWatcherService, "/StatusNotifierWatcher", kWatcherService, "RegisterStatusNotifierItem");
     auto* pending =
-        new QDBusPendingCallWatcher(m_connection.asyncCall(registration << m_service), this);
+        new QDBusPendingCallWatcher(m_connection.asyncCall(registration << kItemPath), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending] {
         pending->deleteLater();
         // A watcher takes its bus name a moment before it serves its object, and refuses what

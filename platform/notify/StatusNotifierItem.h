@@ -30,8 +30,8 @@ struct SniToolTip
 };
 
 // One icon in a StatusNotifierItem host: org.kde.StatusNotifierItem at /StatusNotifierItem and its
-// menu, com.canonical.dbusmenu at /MenuBar, on a bus connection of its own that holds the name
-// org.kde.StatusNotifierItem-<pid>-<n>. Closing that connection takes the icon away.
+// menu, com.canonical.dbusmenu at /MenuBar, on a bus connection of its own, registered with the
+// watcher by its path. Closing that connection takes the icon away.
 class StatusNotifierItem : public QObject, protected QDBusContext
 {
     Q_OBJECT
@@ -89,7 +89,7 @@ private:
     void Click(unsigned mouseMessage, int x, int y);
     void TryToRegister();
 
-    QString m_service;
+    QString m_connectionName;
     QDBusConnection m_connection;
     QString m_title;
     SniIconPixmaps m_pixmaps;

@@ -131,7 +131,10 @@ LockOwner ParseLockOwner(std::string_view bytes)
 {
     if (bytes.empty())
         return {LockOwner::Kind::Empty};
-    if (std::optional<pid_t> pid = TextOwner(bytes))
+    // Text never holds a NUL, and a binary pid always does (pids stay far below 2^24): a binary
+    // pid whose low bytes happen to be a digit and a blank is still read as binary.
+    const bool text = bytes.find('\0') == std::string_view::npos;
+    if (std::optional<pid_t> pid = text ? TextOwner(bytes) : std::nullopt)
         return {LockOwner::Kind::Process, *pid};
     std::int32_t binary = 0;
     if (bytes.size() == sizeof binary) {

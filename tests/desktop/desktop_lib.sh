@@ -156,15 +156,18 @@ icon_box() {
 }
 icon_shown() { [ -n "$(icon_box)" ]; }
 icon_gone() { ! icon_shown; }
-# The middle of the icon, "x y"; remembered once found, as the host keeps it in place.
+# The middle of the icon, "x y", found afresh where it can be: the icon goes while a dialog is
+# open, and a host may put it elsewhere when it comes back (Plasma's other icons close up
+# meanwhile). The pointer leaves it first, as a host draws the icon under the pointer in other
+# colours; where the host keeps it so (Plasma after a double click), the place last seen.
 icon_point() {
-    if [ -z "${icon_at:-}" ]; then
-        local box
+    local box
+    rest_pointer
+    if wait_until 10 icon_shown; then
         read -r -a box <<<"$(icon_box)"
-        [ ${#box[@]} = 4 ] || return 1
-        icon_at="$((box[0] + box[2] / 2)) $((box[1] + box[3] / 2))"
+        [ ${#box[@]} = 4 ] && icon_at="$((box[0] + box[2] / 2)) $((box[1] + box[3] / 2))"
     fi
-    echo "$icon_at"
+    [ -n "${icon_at:-}" ] && echo "$icon_at"
 }
 # click_icon <button> [count]
 click_icon() {

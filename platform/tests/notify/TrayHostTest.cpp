@@ -25,7 +25,7 @@ Texts TopTexts(const Menu& menu)
 }
 
 // The watcher's program, whether in a Wayland session, whether the host draws every menu.
-using HostRow = std::tuple<const char*, bool, bool>;
+using HostRow = std::tuple<std::string, bool, bool>;
 
 class HostDrawsEveryMenuTest : public testing::TestWithParam<HostRow>
 {};

@@ -42,6 +42,15 @@ class UucpLockTest : public testing::TestWithParam<bool>
 
 } // namespace
 
+TEST(UucpLockOwnerTest, ABinaryPidWhoseBytesLookLikeTextIsReadAsBinary)
+{
+    const pid_t pid = '9' | ('\t' << 8); // "9\t\0\0" on this machine
+    const platform::LockOwner owner =
+        platform::ParseLockOwner(std::string(reinterpret_cast<const char*>(&pid), 4));
+    EXPECT_EQ(owner.kind, platform::LockOwner::Kind::Process);
+    EXPECT_EQ(owner.pid, pid);
+}
+
 TEST_P(UucpLockTest, ALiveOwnersLockIsKeptInEveryFormatAndOnlyAProvablyStaleOneTaken)
 {
     if (GetParam() && geteuid() != 0)
