@@ -6,9 +6,9 @@
 // of 100 ms or more. Run offscreen unless a display is asked for.
 #include "ContactsCsv.h"
 #include "CsvSource.h"
-#include "MessageBox.h"
 #include "PhoneBook.h"
 #include "WizardSheet.h"
+#include "qt/MessageBox.h"
 
 #include <QAbstractButton>
 #include <QApplication>

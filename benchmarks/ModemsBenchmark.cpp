@@ -3,7 +3,7 @@
 // (twice through GetPortByName, once more inside BuildInitString), and each time the whole tree is
 // searched. Target: one OK within 100 ms.
 #include "ModemRegistry.h"
-#include "RegFile.h"
+#include "registry/RegFile.h"
 
 #include <benchmark/benchmark.h>
 #include <fstream>

@@ -3,7 +3,7 @@
 // the file's text) of at most a few megabytes for files that keep nothing, and bounded by the
 // limit on keys and values for files that keep a lot. Counters: peak_heap_MB (highest heap in use
 // during the read) and kept_MB (the tree and problems that the read leaves).
-#include "RegFile.h"
+#include "registry/RegFile.h"
 
 #include <atomic>
 #include <benchmark/benchmark.h>

@@ -1,9 +1,9 @@
 #include "DialSequence.h"
 
 #include "DialCommand.h"
-#include "Registry.h"
 #include "SerialLine.h"
 #include "TelephonyRequest.h"
+#include "registry/Registry.h"
 
 #include <optional>
 #include <pwd.h>

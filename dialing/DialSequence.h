@@ -2,9 +2,9 @@
 
 #include "DialerSettings.h"
 #include "DialingBox.h"
-#include "MessageBoxRequest.h"
 #include "ModemLine.h"
-#include "ModemManager.h"
+#include "messages/MessageBoxRequest.h"
+#include "serial/ModemManager.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "DialingBoxDialog.h"
 
-#include "DisplayText.h"
+#include "qt/DisplayText.h"
 
 #include <QDialogButtonBox>
 #include <QEventLoop>

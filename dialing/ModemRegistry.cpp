@@ -1,6 +1,6 @@
 #include "ModemRegistry.h"
 
-#include "TextCase.h"
+#include "text/TextCase.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,12 +1,12 @@
 #include "NumberDlg.h"
 
-#include "Clipboard.h"
-#include "DBusModemManager.h"
 #include "DialingBoxDialog.h"
-#include "DisplayText.h"
 #include "Images.h"
 #include "KindPicture.h"
-#include "MessageBox.h"
+#include "dbus/DBusModemManager.h"
+#include "qt/Clipboard.h"
+#include "qt/DisplayText.h"
+#include "qt/MessageBox.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

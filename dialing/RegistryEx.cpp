@@ -1,6 +1,6 @@
 #include "RegistryEx.h"
 
-#include "TextCase.h"
+#include "text/TextCase.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "SerialLine.h"
 
-#include "FileDescriptor.h"
+#include "files/FileDescriptor.h"
 
 #include <algorithm>
 #include <cerrno>

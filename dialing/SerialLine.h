@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ModemLine.h"
-#include "SerialPortMap.h"
-#include "UucpLock.h"
+#include "serial/SerialPortMap.h"
+#include "serial/UucpLock.h"
 
 #include <chrono>
 

@@ -1,12 +1,12 @@
 #include "SettingsDlg.h"
 
 #include "DialerSettings.h"
-#include "LockedFile.h"
-#include "LockedWrite.h"
-#include "MessageBox.h"
-#include "ModalRun.h"
 #include "ModemRegistry.h"
-#include "TextCase.h"
+#include "files/LockedFile.h"
+#include "qt/LockedWrite.h"
+#include "qt/MessageBox.h"
+#include "qt/ModalRun.h"
+#include "text/TextCase.h"
 
 #include <QComboBox>
 #include <QGroupBox>

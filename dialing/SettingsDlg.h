@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ProfileFile.h"
+#include "files/ProfileFile.h"
 
 #include <QDialog>
 #include <string>

@@ -1,6 +1,6 @@
 #include "TelephonyRequest.h"
 
-#include "Process.h"
+#include "process/Process.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,11 +1,11 @@
 #include "PhoneBookExport.h"
 
-#include "AtomicFile.h"
-#include "MessageBox.h"
 #include "PhoneBookCsv.h"
 #include "PhoneBookDocument.h"
-#include "ProfileFile.h"
-#include "SaveFileDialog.h"
+#include "files/AtomicFile.h"
+#include "files/ProfileFile.h"
+#include "qt/MessageBox.h"
+#include "qt/SaveFileDialog.h"
 
 namespace fs = std::filesystem;
 

@@ -1,8 +1,8 @@
-#include "CommandLine.h"
 #include "Images.h"
 #include "PhoneBookExport.h"
 #include "PhoneBookLocation.h"
-#include "Process.h"
+#include "process/Process.h"
+#include "qt/CommandLine.h"
 
 #include <QApplication>
 #include <QDir>

@@ -6,7 +6,7 @@
 #include "CsvSource.h"
 #include "CsvWriter.h"
 #include "FuzzFile.h"
-#include "TextEncoding.h"
+#include "text/TextEncoding.h"
 
 #include <cstdlib>
 

@@ -7,7 +7,7 @@
 #include "FuzzFile.h"
 #include "NameSelection.h"
 #include "PhoneBookCsv.h"
-#include "TextEncoding.h"
+#include "text/TextEncoding.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,7 @@
 // Any bytes as the port numbers file: no crash, every number read is a COM number, every
 // identity is used once, and what Telmo writes of the numbers reads back as the same numbers
 // with no line out of place.
-#include "KeptNumbers.h"
+#include "serial/KeptNumbers.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -5,8 +5,8 @@
 // wrote it, so no file ends in two encodings; and the phone book's rules run on the result
 // without fault.
 #include "PhoneBookDocument.h"
-#include "ProfileDocument.h"
-#include "TextEncoding.h"
+#include "files/ProfileDocument.h"
+#include "text/TextEncoding.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 // Any bytes as a registry file: no crash, and the tree and the problem list stay within the
 // bounds that keep a hostile file from growing without end.
-#include "RegFile.h"
+#include "registry/RegFile.h"
 
 #include <algorithm>
 #include <cstdint>

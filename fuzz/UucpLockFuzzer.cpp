@@ -1,6 +1,6 @@
 // Any bytes as a UUCP lock file: no crash, an owner named is a real process id, only an empty
 // file reads as empty, and the owner read back from the form Telmo writes is the same process.
-#include "UucpLock.h"
+#include "serial/UucpLock.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "ColumnComboBox.h"
 
-#include "DisplayText.h"
+#include "qt/DisplayText.h"
 
 #include <QStyleOptionComboBox>
 #include <algorithm>

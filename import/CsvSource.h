@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TextEncoding.h"
+#include "text/TextEncoding.h"
 
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
 #include "ImportBook.h"
 
 #include "PhoneBookLocation.h"
-#include "Process.h"
+#include "process/Process.h"
 
 std::filesystem::path GetIniPath()
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "PhoneBookDocument.h"
-#include "ProfileDocument.h"
+#include "files/ProfileDocument.h"
 
 #include <filesystem>
 #include <string>

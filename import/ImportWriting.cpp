@@ -3,7 +3,7 @@
 #include "ImportBook.h"
 #include "PhoneBookError.h"
 #include "PhoneEntry.h"
-#include "ProfileFile.h"
+#include "files/ProfileFile.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "WizardPage2.h"
 
-#include "FileDialog.h"
 #include "WizardSheet.h"
+#include "qt/FileDialog.h"
 
 #include <QGridLayout>
 #include <QLabel>

@@ -5,8 +5,8 @@
 #include "ColumnSamples.h"
 #include "CsvFields.h"
 #include "CsvSource.h"
-#include "DisplayText.h"
 #include "WizardSheet.h"
+#include "qt/DisplayText.h"
 
 #include <QGridLayout>
 #include <QGroupBox>

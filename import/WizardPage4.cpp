@@ -3,14 +3,14 @@
 #include "CsvSource.h"
 #include "ImportStrings.h"
 #include "ImportWriting.h"
-#include "LockedFile.h"
-#include "LockedWrite.h"
-#include "MessageBox.h"
 #include "NameListModel.h"
 #include "PhoneBookError.h"
 #include "PhoneEntry.h"
-#include "ProfileFile.h"
 #include "WizardSheet.h"
+#include "files/LockedFile.h"
+#include "files/ProfileFile.h"
+#include "qt/LockedWrite.h"
+#include "qt/MessageBox.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

@@ -2,9 +2,9 @@
 
 #include "BackgroundReading.h"
 #include "ColumnChoice.h"
-#include "FileStamp.h"
 #include "NameSelection.h"
 #include "WizardPage.h"
+#include "files/FileStamp.h"
 
 #include <chrono>
 #include <functional>

@@ -2,12 +2,12 @@
 
 #include "CsvSource.h"
 #include "ImportStrings.h"
-#include "MessageBox.h"
-#include "Shell.h"
 #include "WizardPage1.h"
 #include "WizardPage2.h"
 #include "WizardPage3.h"
 #include "WizardPage4.h"
+#include "process/Shell.h"
+#include "qt/MessageBox.h"
 
 #include <QScreen>
 #include <QShortcut>

@@ -1,6 +1,6 @@
-#include "CommandLine.h"
 #include "ImportApp.h"
 #include "ImportBook.h"
+#include "qt/CommandLine.h"
 
 #include <QApplication>
 

@@ -2,7 +2,7 @@
 
 #include "PhoneBookDocument.h"
 #include "PhoneEntry.h"
-#include "ProfileFile.h"
+#include "files/ProfileFile.h"
 
 #include <filesystem>
 #include <string>

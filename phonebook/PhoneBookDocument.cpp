@@ -1,6 +1,6 @@
 #include "PhoneBookDocument.h"
 
-#include "TextCase.h"
+#include "text/TextCase.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "PhoneEntry.h"
-#include "ProfileDocument.h"
+#include "files/ProfileDocument.h"
 
 #include <optional>
 #include <string>

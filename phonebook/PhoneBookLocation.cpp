@@ -1,7 +1,7 @@
 #include "PhoneBookLocation.h"
 
-#include "AtomicFile.h"
-#include "UserFolders.h"
+#include "files/AtomicFile.h"
+#include "files/UserFolders.h"
 
 #include <string>
 

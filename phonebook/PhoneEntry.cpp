@@ -1,6 +1,6 @@
 #include "PhoneEntry.h"
 
-#include "TextEncoding.h"
+#include "text/TextEncoding.h"
 
 #include <algorithm>
 

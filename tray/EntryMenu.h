@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Menu.h"
 #include "PhoneEntry.h"
+#include "notify/Menu.h"
 
 #include <string>
 #include <vector>

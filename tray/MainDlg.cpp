@@ -1,19 +1,19 @@
 #include "MainDlg.h"
 
 #include "AboutDlg.h"
-#include "DisplayText.h"
 #include "EntryEditing.h"
 #include "EntryMenu.h"
 #include "Images.h"
-#include "LockedFile.h"
-#include "LockedWrite.h"
-#include "MessageBox.h"
-#include "ModalRun.h"
 #include "NumberDlg.h"
 #include "PhoneBookError.h"
 #include "ResourceIds.h"
 #include "SettingsDlg.h"
-#include "Shell.h"
+#include "files/LockedFile.h"
+#include "process/Shell.h"
+#include "qt/DisplayText.h"
+#include "qt/LockedWrite.h"
+#include "qt/MessageBox.h"
+#include "qt/ModalRun.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "EntryMenu.h"
-#include "Menu.h"
-#include "MenuTracking.h"
-#include "NotifyIcon.h"
 #include "PhoneBook.h"
 #include "SystemTray.h"
 #include "TrayAreaWatch.h"
+#include "notify/Menu.h"
+#include "notify/MenuTracking.h"
+#include "notify/NotifyIcon.h"
 
 #include <QDialog>
 #include <QIcon>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Menu.h"
+#include "notify/Menu.h"
 
 #include <optional>
 

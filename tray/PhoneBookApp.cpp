@@ -1,16 +1,16 @@
 #include "PhoneBookApp.h"
 
-#include "CommandLine.h"
 #include "Images.h"
 #include "MainDlg.h"
-#include "MessageBox.h"
 #include "PhoneBookLocation.h"
-#include "Process.h"
 #include "ResourceIds.h"
 #include "SessionPlatform.h"
-#include "Shell.h"
-#include "SingleInstance.h"
-#include "TrayHostProbe.h"
+#include "notify/TrayHostProbe.h"
+#include "process/Process.h"
+#include "process/Shell.h"
+#include "process/SingleInstance.h"
+#include "qt/CommandLine.h"
+#include "qt/MessageBox.h"
 
 #include <QApplication>
 #include <cstdlib>

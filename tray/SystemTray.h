@@ -1,7 +1,7 @@
 #pragma once
 
-#include "MenuTracking.h"
-#include "NotifyIcon.h"
+#include "notify/MenuTracking.h"
+#include "notify/NotifyIcon.h"
 
 #include <string>
 

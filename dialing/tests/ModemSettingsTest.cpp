@@ -1,8 +1,8 @@
 #include "DialerSettings.h"
-#include "MessageBox.h"
-#include "ModalRun.h"
 #include "ModemRegistry.h"
 #include "SettingsDlg.h"
+#include "qt/MessageBox.h"
+#include "qt/ModalRun.h"
 #include "support/RegistryFixture.h"
 
 #include <QComboBox>

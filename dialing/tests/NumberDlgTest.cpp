@@ -4,7 +4,7 @@
 #include "ImageNumbers.h"
 #include "Images.h"
 #include "KindPicture.h"
-#include "MessageBox.h"
+#include "qt/MessageBox.h"
 #include "support/TempFolder.h"
 
 #include <QClipboard>

@@ -1,6 +1,6 @@
 #include "SerialLine.h"
 
-#include "FileDescriptor.h"
+#include "files/FileDescriptor.h"
 #include "support/ChildProcess.h"
 #include "support/TempFolder.h"
 

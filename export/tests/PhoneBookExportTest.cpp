@@ -3,10 +3,10 @@
 #include "ColumnMatching.h"
 #include "CsvSource.h"
 #include "CsvWriter.h"
-#include "MessageBox.h"
 #include "NameSelection.h"
 #include "PhoneBook.h"
-#include "SaveFileDialog.h"
+#include "qt/MessageBox.h"
+#include "qt/SaveFileDialog.h"
 #include "support/TelmoIni.h"
 #include "support/TempFolder.h"
 

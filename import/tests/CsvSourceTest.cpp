@@ -2,10 +2,10 @@
 
 #include "ColumnMatching.h"
 #include "CsvFields.h"
-#include "TextEncoding.h"
 #include "support/ChildProcess.h"
 #include "support/TempFolder.h"
 #include "support/Utf16Text.h"
+#include "text/TextEncoding.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

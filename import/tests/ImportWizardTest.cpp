@@ -1,8 +1,8 @@
-#include "FileDialog.h"
 #include "ImportStrings.h"
-#include "MessageBox.h"
 #include "PhoneBook.h"
 #include "WizardSheet.h"
+#include "qt/FileDialog.h"
+#include "qt/MessageBox.h"
 #include "support/TelmoIni.h"
 #include "support/TempFolder.h"
 

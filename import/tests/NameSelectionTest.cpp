@@ -5,7 +5,7 @@
 #include "NameListModel.h"
 #include "PhoneBook.h"
 #include "PhoneBookError.h"
-#include "ProfileFile.h"
+#include "files/ProfileFile.h"
 #include "support/FileSizeLimit.h"
 #include "support/TelmoIni.h"
 #include "support/TempFolder.h"

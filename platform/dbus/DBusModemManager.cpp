@@ -1,6 +1,6 @@
-#include "DBusModemManager.h"
+#include "dbus/DBusModemManager.h"
 
-#include "TextEncoding.h"
+#include "text/TextEncoding.h"
 
 #include <QDBusArgument>
 #include <QDBusError>

@@ -1,6 +1,11 @@
 #pragma once
 
-#include "ModemManager.h"
+// Services of the machine reached over D-Bus: ModemManager (serial/ModemManager.h) on the system
+// bus, a library of its own so that the dialing logic is tested against a fake and this library
+// against a mock service on a private bus. Every call is asynchronous with a timeout, so that a
+// slow or hung service never holds up the user interface, and no service is started for Telmo.
+
+#include "serial/ModemManager.h"
 
 #include <QDBusConnection>
 #include <QDBusPendingCall>

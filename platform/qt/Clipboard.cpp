@@ -1,6 +1,6 @@
-#include "Clipboard.h"
+#include "qt/Clipboard.h"
 
-#include "DisplayText.h"
+#include "qt/DisplayText.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "qt/CommandLine.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "DisplayText.h"
+#include "qt/DisplayText.h"
 
 #include <QTextDocument>
 

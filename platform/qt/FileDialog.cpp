@@ -1,4 +1,4 @@
-#include "FileDialog.h"
+#include "qt/FileDialog.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ScopedAnswers.h"
+#include "qt/ScopedAnswers.h"
 
 #include <optional>
 #include <string>

@@ -1,8 +1,8 @@
-#include "LockedWrite.h"
+#include "qt/LockedWrite.h"
 
-#include "AtomicFile.h"
-#include "LockedFile.h"
-#include "MessageBox.h"
+#include "files/AtomicFile.h"
+#include "files/LockedFile.h"
+#include "qt/MessageBox.h"
 
 namespace platform {
 

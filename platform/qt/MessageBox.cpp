@@ -1,6 +1,6 @@
-#include "MessageBox.h"
+#include "qt/MessageBox.h"
 
-#include "Notice.h"
+#include "messages/Notice.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,7 +1,12 @@
 #pragma once
 
-#include "MessageBoxRequest.h"
-#include "ScopedAnswers.h"
+// The desktop's dialogs through Qt Widgets: message boxes (here), file dialogs, modal runs, the
+// clipboard, the command line, and the one conversion by which the program's text reaches a widget
+// (DisplayText.h). Every question for a person can be answered by a test instead (ScopedAnswers.h),
+// so that no test waits for one, and text is shown as typed, never taken as markup.
+
+#include "messages/MessageBoxRequest.h"
+#include "qt/ScopedAnswers.h"
 
 class QWidget;
 

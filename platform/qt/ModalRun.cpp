@@ -1,4 +1,4 @@
-#include "ModalRun.h"
+#include "qt/ModalRun.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "SaveFileDialog.h"
+#include "qt/SaveFileDialog.h"
 
 #include <QFile>
 #include <QFileDialog>

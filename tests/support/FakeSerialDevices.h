@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Registry.h"
 #include "ScopedEnvironment.h"
+#include "registry/Registry.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Registry.h"
+#include "registry/Registry.h"
 #include "support/FakeSerialDevices.h"
 #include "support/TempFolder.h"
 

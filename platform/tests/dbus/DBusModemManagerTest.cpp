@@ -1,4 +1,4 @@
-#include "DBusModemManager.h"
+#include "dbus/DBusModemManager.h"
 
 #include "support/ChildProcess.h"
 #include "support/TempFolder.h"

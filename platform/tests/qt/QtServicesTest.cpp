@@ -1,8 +1,8 @@
-#include "Menu.h"
-#include "MenuTracking.h"
-#include "MessageBox.h"
-#include "NotifyIcon.h"
-#include "TrayHostProbe.h"
+#include "notify/Menu.h"
+#include "notify/MenuTracking.h"
+#include "notify/NotifyIcon.h"
+#include "notify/TrayHostProbe.h"
+#include "qt/MessageBox.h"
 #include "support/PrivateBus.h"
 #include "support/WaitUntil.h"
 
