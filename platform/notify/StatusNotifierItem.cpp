@@ -1,6 +1,7 @@
 #include "notify/StatusNotifierItem.h"
 
 #include "notify/DBusMenuExporter.h"
+#include "notify/StatusNotifierWatch.h"
 
 #include <QCoreApplication>
 #include <QDBusMessage>
@@ -16,7 +17,6 @@ namespace {
 
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 const QString kMenuPath = QStringLiteral("/MenuBar");
-const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 
 // How often, and how far apart, a refused registration is tried again.
 constexpr int kRegistrationTries = 40;
@@ -105,8 +105,9 @@ void StatusNotifierItem::TryToRegister()
     // Registered by its path, so that hosts know the item by this connection's unique name:
     // GNOME's extension, given the well-known name, watches that name too and, when the name's
     // appearance comes after the item's properties, throws them away and drops the icon.
-    QDBusMessage registration = QDBusMessage::createMethodCall(
-        kWatcherService, "/StatusNotifierWatcher", kWatcherService, "RegisterStatusNotifierItem");
+    QDBusMessage registration =
+        QDBusMessage::createMethodCall(kStatusNotifierWatcherService, kStatusNotifierWatcherPath,
+                                       kStatusNotifierWatcherService, "RegisterStatusNotifierItem");
     auto* pending =
         new QDBusPendingCallWatcher(m_connection.asyncCall(registration << kItemPath), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [this, pending] {

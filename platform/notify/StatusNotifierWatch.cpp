@@ -11,8 +11,6 @@ namespace platform {
 
 namespace {
 
-const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
-const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 const QString kBusService = QStringLiteral("org.freedesktop.DBus");
 
 // A watcher that answers later than this, or refuses, is asked again a little later.
@@ -39,15 +37,15 @@ std::string ProgramOfProcess(unsigned pid)
 
 StatusNotifierWatch::StatusNotifierWatch(const QDBusConnection& bus) : m_bus(bus)
 {
-    auto* owners = new QDBusServiceWatcher(kWatcherService, m_bus,
+    auto* owners = new QDBusServiceWatcher(kStatusNotifierWatcherService, m_bus,
                                            QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(owners, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString&, const QString&, const QString& owner) { OnOwner(owner); });
     // From any sender: naming the service would make Qt ask the bus for its owner and wait.
-    m_bus.connect({}, kWatcherPath, kWatcherService, "StatusNotifierHostRegistered", this,
-                  SLOT(OnHostRegisteredSignal()));
-    m_bus.connect({}, kWatcherPath, kWatcherService, "StatusNotifierHostUnregistered", this,
-                  SLOT(OnHostUnregisteredSignal()));
+    m_bus.connect({}, kStatusNotifierWatcherPath, kStatusNotifierWatcherService,
+                  "StatusNotifierHostRegistered", this, SLOT(OnHostRegisteredSignal()));
+    m_bus.connect({}, kStatusNotifierWatcherPath, kStatusNotifierWatcherService,
+                  "StatusNotifierHostUnregistered", this, SLOT(OnHostUnregisteredSignal()));
     Look();
 }
 
@@ -61,13 +59,14 @@ void StatusNotifierWatch::Look()
     if (!m_owner) {
         if (!m_askingOwner) {
             m_askingOwner = true;
-            Ask(BusCall("GetNameOwner", kWatcherService), [this](const QDBusMessage& reply) {
-                m_askingOwner = false;
-                if (reply.type() == QDBusMessage::ReplyMessage)
-                    OnOwner(reply.arguments().value(0).toString());
-                else if (reply.errorName() == "org.freedesktop.DBus.Error.NameHasNoOwner")
-                    OnOwner({});
-            });
+            Ask(BusCall("GetNameOwner", kStatusNotifierWatcherService),
+                [this](const QDBusMessage& reply) {
+                    m_askingOwner = false;
+                    if (reply.type() == QDBusMessage::ReplyMessage)
+                        OnOwner(reply.arguments().value(0).toString());
+                    else if (reply.errorName() == "org.freedesktop.DBus.Error.NameHasNoOwner")
+                        OnOwner({});
+                });
         }
         return;
     }
@@ -76,9 +75,9 @@ void StatusNotifierWatch::Look()
         return;
     if (!m_hostRegistered && !m_askingHost) {
         m_askingHost = true;
-        QDBusMessage get = QDBusMessage::createMethodCall(owner, kWatcherPath,
+        QDBusMessage get = QDBusMessage::createMethodCall(owner, kStatusNotifierWatcherPath,
                                                           "org.freedesktop.DBus.Properties", "Get");
-        get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+        get << kStatusNotifierWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
         Ask(get, [this, owner](const QDBusMessage& reply) {
             m_askingHost = false;
             if (owner != m_owner)

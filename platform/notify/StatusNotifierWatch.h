@@ -10,6 +10,12 @@ class QDBusMessage;
 
 namespace platform {
 
+// Where the StatusNotifierWatcher is found on the session bus, by the watch and by the icons that
+// register with it.
+inline const QString kStatusNotifierWatcherService =
+    QStringLiteral("org.kde.StatusNotifierWatcher");
+inline const QString kStatusNotifierWatcherPath = QStringLiteral("/StatusNotifierWatcher");
+
 // What the session bus tells about the StatusNotifierWatcher: who owns its name, the program
 // that owner runs in, and whether a host has registered with it. Learned by asynchronous calls
 // and the bus's signals only: a watcher that never answers (a frozen panel) leaves the answer
