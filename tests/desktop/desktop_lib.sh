@@ -21,8 +21,10 @@
 #
 # Every wait is for a condition, bounded generously so that a loaded machine only makes the run
 # slower: wait_until returns as soon as the condition holds.
+# Without its steps a script would pass every step unchecked: a copy made without them fails.
 # shellcheck source=../support/steps.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../support/steps.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../support/steps.sh" ||
+    { echo "FAILED: the test steps (tests/support/steps.sh) are missing"; exit 1; }
 
 # The Debian package that brings a tool, for the skip message.
 desktop_package_of() {
