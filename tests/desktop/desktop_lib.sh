@@ -161,15 +161,16 @@ icon_gone() { ! icon_shown; }
 # The middle of the icon, "x y", found afresh where it can be: the icon goes while a dialog is
 # open, and a host may put it elsewhere when it comes back (Plasma's other icons close up
 # meanwhile). The pointer leaves it first, as a host draws the icon under the pointer in other
-# colours; where the host keeps it so (Plasma after a double click), the place last seen.
+# colours; where the host keeps it so (Plasma after a double click), the place last seen. Kept
+# in a file: callers take the point through a subshell, where a variable would not outlive it.
 icon_point() {
     local box
     rest_pointer
     if wait_until 10 icon_shown; then
         read -r -a box <<<"$(icon_box)"
-        [ ${#box[@]} = 4 ] && icon_at="$((box[0] + box[2] / 2)) $((box[1] + box[3] / 2))"
+        [ ${#box[@]} = 4 ] && echo "$((box[0] + box[2] / 2)) $((box[1] + box[3] / 2))" >"$work/icon-point"
     fi
-    [ -n "${icon_at:-}" ] && echo "$icon_at"
+    grep . "$work/icon-point" 2>/dev/null
 }
 # click_icon <button> [count]
 click_icon() {
