@@ -12,6 +12,7 @@
 #include "qt/LockedWrite.h"
 #include "qt/MessageBox.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -343,6 +345,11 @@ void CWizardPage4::SetReading(bool reading)
     m_reading = reading;
     // What a reading uses or fills waits for it.
     const std::initializer_list<QWidget*> controls = {m_deleteExisting, m_lbNames, m_selectAll};
+    QWidget* const focus = QApplication::focusWidget();
+    if (reading) {
+        const bool onControl = std::find(controls.begin(), controls.end(), focus) != controls.end();
+        m_focusAfterReading = onControl ? focus : m_deleteExisting;
+    }
     for (QWidget* control : controls)
         control->setEnabled(!reading);
     if (reading) {
@@ -350,6 +357,16 @@ void CWizardPage4::SetReading(bool reading)
         setCursor(Qt::BusyCursor);
     } else {
         unsetCursor();
+        GiveBackFocus(focus);
     }
     emit completeChanged();
+}
+
+void CWizardPage4::GiveBackFocus(QWidget* focus)
+{
+    // Disabled controls pass the keyboard focus on to a count, where the page also puts it when it
+    // opens during a reading; keys meant for the controls would be lost there.
+    const std::initializer_list<QWidget*> counts = {m_existingBox, m_selectedBox, m_totalBox};
+    if (m_focusAfterReading && std::find(counts.begin(), counts.end(), focus) != counts.end())
+        m_focusAfterReading->setFocus(Qt::OtherFocusReason);
 }

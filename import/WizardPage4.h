@@ -6,6 +6,7 @@
 #include "WizardPage.h"
 #include "files/FileStamp.h"
 
+#include <QPointer>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -67,6 +68,9 @@ private:
     void WatchReading();
     void EndReading();
     void SetReading(bool reading);
+    // Once a reading has ended, the keyboard focus back on the control it was on, or on the first,
+    // if the disabled controls had passed it on to a count.
+    void GiveBackFocus(QWidget* focus);
 
     QLabel* m_maximum;
     QCheckBox* m_deleteExisting;
@@ -94,4 +98,6 @@ private:
     QTimer* m_readingWatch;
     ProgressSteps m_readingSteps;
     std::function<void()> m_afterReading;
+    // Where the keyboard goes back to once the reading has ended.
+    QPointer<QWidget> m_focusAfterReading;
 };

@@ -338,6 +338,33 @@ TEST_F(WizardTest, FinishRefusesTooManyNamesOrAChangeMadeMeanwhileAndWritesOnceI
     EXPECT_THAT(LiveNames(), ElementsAre("Bx Lee@0", "Cx Lee@1"));
 }
 
+// While the source is read, the page's controls are disabled and the keyboard focus moves on to a
+// count; keys typed once the reading has ended must reach the controls again.
+TEST_F(WizardTest, AReadingGivesTheKeyboardBackToItsControlOrWhereThePageStarts)
+{
+    std::string many = kHeader;
+    for (int n = 0; n < 300000; ++n)
+        many += "Name" + std::to_string(n) + ",Lee,555-" + std::to_string(n) + "\n";
+    GoTo(kMatch, WriteSource(many));
+    m_sheet->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_sheet.get()));
+    Press(QWizard::NextButton);
+    ASSERT_FALSE(m_sheet->page(kNames)->isComplete()) << "the list takes a while to read";
+    WaitForReading();
+    EXPECT_EQ(QApplication::focusWidget(), Find<QCheckBox>(kNames, "1015"))
+        << "the page opened reading";
+
+    WriteSource(TwentyPeople());
+    Back();
+    Next();
+    NameList()->setFocus();
+    Select({0});
+    WriteSource(kHeader + "Rx" + TwentyPeople().substr(kHeader.size() + 2));
+    Finish(); // refused: the source changed meanwhile
+    EXPECT_EQ(QApplication::focusWidget(), NameList());
+    EXPECT_EQ(m_sheet->currentId(), kNames);
+}
+
 TEST_F(WizardTest, BackAndNextRefillTheListWithoutSelectionReadingOnlyAChangedSourceAndCancel)
 {
     testsupport::WriteFile(m_ini, Book());

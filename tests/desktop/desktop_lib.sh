@@ -135,8 +135,10 @@ grab_screen() { host_screenshot "$work/screen.png"; }
 screen_settled() {
     [ -f "$work/screen.png" ] && mv "$work/screen.png" "$work/screen-before.png"
     grab_screen && [ -f "$work/screen-before.png" ] &&
-        [ "$(convert "$work/screen.png" rgb:- | md5sum)" = "$(convert "$work/screen-before.png" rgb:- | md5sum)" ]
+        [ "$(screen_sum)" = "$(screen_sum "$work/screen-before.png")" ]
 }
+# screen_sum [screenshot]: a checksum of its pixels, of the last grab unless told.
+screen_sum() { convert "${1:-$work/screen.png}" rgb:- | md5sum; }
 # shot <name>: a screenshot once the screen has settled.
 shot() {
     wait_until 10 screen_settled
