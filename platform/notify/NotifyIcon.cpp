@@ -87,7 +87,11 @@ bool DesktopNotifyIconService::HostDrawsEveryMenu() const
 void DesktopNotifyIconService::OnProbeChanged(bool newWatcher)
 {
     // The items know the old watcher only; the new one may belong to another kind of host.
-    if (newWatcher && m_host == TrayHost::StatusNotifier) {
+    m_registrationDue |= newWatcher && m_host == TrayHost::StatusNotifier;
+    // Not before a host has registered with it, as at the start: a host still starting may miss
+    // an item that comes first (waybar reads the items it was told of, then listens for more).
+    if (m_registrationDue && m_probe.StatusNotifierHostRegistered().value_or(false)) {
+        m_registrationDue = false;
         for (auto& [id, icon] : m_icons) {
             if (icon.item) {
                 icon.item->Show(icon.data, HostDrawsEveryMenu());

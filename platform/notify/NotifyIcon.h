@@ -115,6 +115,8 @@ private:
     TrayHostProbe& m_probe;
     BusConnector m_connect;
     TrayHost m_host = TrayHost::None;
+    // A new watcher came, and the items are yet to register with it.
+    bool m_registrationDue = false;
     std::map<unsigned, Icon> m_icons;
     QTimer m_lookForArea;
     Callback m_callback;

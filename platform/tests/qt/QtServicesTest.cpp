@@ -9,6 +9,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDBusVirtualObject>
 #include <QElapsedTimer>
 #include <QMenu>
@@ -194,6 +195,51 @@ public:
     int hostQuestions = 0;
 };
 
+// A StatusNotifierWatcher that counts the items' registrations and accepts them.
+class RegisteringWatcher : public QDBusVirtualObject
+{
+public:
+    explicit RegisteringWatcher(QDBusConnection bus)
+    {
+        bus.registerService("org.kde.StatusNotifierWatcher");
+        bus.registerVirtualObject("/StatusNotifierWatcher", this);
+    }
+    bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
+    {
+        if (message.member() != "RegisterStatusNotifierItem")
+            return false;
+        ++registrations;
+        return connection.send(message.createReply());
+    }
+    QString introspect(const QString&) const override { return {}; }
+
+    int registrations = 0;
+};
+
+// What the desktop's watcher says, as the test tells it.
+class ToldProbe : public TrayHostProbe
+{
+public:
+    std::optional<bool> StatusNotifierHostRegistered() const override { return m_hostRegistered; }
+    std::optional<std::string> WatcherProgram() const override { return "waybar"; }
+    bool XEmbedTrayOwned() const override { return false; }
+    void Look() override {}
+    void SetListener(std::function<void(bool newWatcher)> listener) override
+    {
+        m_listener = std::move(listener);
+    }
+    void Tell(std::optional<bool> hostRegistered, bool newWatcher)
+    {
+        m_hostRegistered = hostRegistered;
+        if (m_listener)
+            m_listener(newWatcher);
+    }
+
+private:
+    std::optional<bool> m_hostRegistered;
+    std::function<void(bool newWatcher)> m_listener;
+};
+
 } // namespace
 
 TEST(StatusNotifierWatchTest, AWatcherThatNeverAnswersNeverHoldsUpTheProgram)
@@ -226,6 +272,43 @@ TEST(StatusNotifierWatchTest, AWatcherThatNeverAnswersNeverHoldsUpTheProgram)
     }));
     EXPECT_LT(longestStretchMs, 100);
     EXPECT_EQ(service.Host(), TrayHost::None);
+}
+
+TEST(StatusNotifierWatchTest, IconsRegisterWithANewWatcherOnceAHostHasRegisteredWithIt)
+{
+    testsupport::PrivateBus bus(DBUS_DAEMON);
+    RegisteringWatcher watcher(bus.Connect("watcher"));
+    ToldProbe probe;
+    QString itemConnection;
+    DesktopNotifyIconService service(probe, [&](const QString& name) {
+        itemConnection = name;
+        return bus.Connect(name);
+    });
+    probe.Tell(true, true);
+    ASSERT_TRUE(service.Add({129, QIcon(), "Telmo", nullptr, nullptr, nullptr, nullptr}));
+    auto registeredTimes = [&](int count) {
+        return testsupport::WaitUntil([&] {
+            QApplication::processEvents();
+            return watcher.registrations >= count;
+        });
+    };
+    ASSERT_TRUE(registeredTimes(1));
+
+    // A restarted panel: its watcher is new, its host still starting.
+    probe.Tell(std::nullopt, true);
+    probe.Tell(false, false);
+    // The item's messages arrive in order: what it sent before is in once this is answered.
+    QDBusPendingCall ping =
+        QDBusConnection(itemConnection)
+            .asyncCall(QDBusMessage::createMethodCall("org.kde.StatusNotifierWatcher", "/",
+                                                      "org.freedesktop.DBus.Peer", "Ping"));
+    ASSERT_TRUE(testsupport::WaitUntil([&] {
+        QApplication::processEvents();
+        return ping.isFinished();
+    }));
+    EXPECT_EQ(watcher.registrations, 1) << "a host starting after the item may miss it";
+    probe.Tell(true, false);
+    EXPECT_TRUE(registeredTimes(2));
 }
 
 TEST(MessageBoxTest, NamesAreShownAsTypedNeverAsMarkup)
