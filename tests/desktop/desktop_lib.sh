@@ -16,6 +16,8 @@
 #   host_menus                "own": telmo's own phone book and the host's command menu, or
 #                             "combined": the host draws one menu, the phone book then the commands
 #   host_menus_take_keys      true when the keyboard reaches the open menus
+#   host_menus_at_pointer     true when the host opens its menu where the pointer is once the
+#                             menu is ready, not where it was clicked
 #   host_draws_on_wayland     true when the host's menus are Wayland surfaces, seen on the screen
 #                             only (not as X windows)
 #
@@ -301,6 +303,8 @@ menu_takes_keys() {
 open_menu() {
     for _ in 1 2 3; do
         click_icon "$1"
+        # A person waits for the menu with the pointer on the icon.
+        host_menus_at_pointer && wait_until 10 menus_shown -ge 1
         rest_pointer
         wait_until 10 menus_shown -ge 1 && wait_until 10 menu_takes_keys && return 0
         close_menus

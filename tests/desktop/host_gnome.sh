@@ -11,6 +11,7 @@ host_screen() { echo 1024 768; }
 host_panel() { echo 0 32; }
 host_menus() { echo combined; }
 host_menus_take_keys() { true; }
+host_menus_at_pointer() { false; }
 host_draws_on_wayland() { true; }
 
 host_desktop_start() {

@@ -11,6 +11,7 @@ host_menus() { echo combined; }
 # waybar's menus take no keys under sway 1.7 (the bar is a layer surface without keyboard
 # interactivity): they are used with the pointer.
 host_menus_take_keys() { false; }
+host_menus_at_pointer() { true; }
 host_draws_on_wayland() { true; }
 
 host_desktop_start() {
@@ -61,8 +62,14 @@ host_screenshot() { grim "$1" 2>/dev/null; }
 # from the foot of the menu as seen on the screen.
 host_item_point() { echo "$(($1 + $3 / 2)) $(($2 + $4 - 21 - 24 * $5 - $6))"; }
 # host_first_number_point <x y of the entry clicked>: an entry's numbers open beside it, level
-# with it, left of a menu at the screen's right edge.
-host_first_number_point() { menu_boxes | awk -v y="$2" 'NR == 1 || $1 < left { left = $1 } END { print left + 40, y }'; }
+# with it: left of a menu at the screen's right edge, right of one further in. The two menus may
+# touch and show as one box; the entry is in the middle of its menu.
+host_first_number_point() {
+    menu_boxes | awk -v x="$1" -v y="$2" '
+        NR == 1 || $1 < left { left = $1 }
+        NR == 1 || $1 + $3 > right { right = $1 + $3 }
+        END { print (x - left < right - x ? 2 * x - left : left) + 40, y }'
+}
 
 start_tray_host() {
     waybar -c "$work/waybar/config" >>"$out/host.log" 2>&1 &

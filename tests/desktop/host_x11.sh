@@ -21,6 +21,7 @@ host_screen() { echo 800 600; }
 host_panel() { [ "$tray_host" = lxqt ] && echo 568 600 || echo 0 32; }
 host_menus() { echo own; }
 host_menus_take_keys() { true; }
+host_menus_at_pointer() { false; }
 host_draws_on_wayland() { false; }
 
 host_desktop_start() {
