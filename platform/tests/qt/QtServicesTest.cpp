@@ -1,6 +1,7 @@
 #include "notify/Menu.h"
 #include "notify/MenuTracking.h"
 #include "notify/NotifyIcon.h"
+#include "notify/StatusNotifierWatch.h"
 #include "notify/TrayHostProbe.h"
 #include "qt/MessageBox.h"
 #include "support/PrivateBus.h"
@@ -175,35 +176,38 @@ std::chrono::nanoseconds RunQueueWait()
     return std::chrono::nanoseconds(waiting);
 }
 
-// A StatusNotifierWatcher that takes every call and never answers, as a frozen panel does;
-// it counts the questions about a host.
-class SilentWatcher : public QDBusVirtualObject
+// A StatusNotifierWatcher on the bus, whose calls the test's own watchers take.
+class FakeWatcher : public QDBusVirtualObject
 {
 public:
-    explicit SilentWatcher(QDBusConnection bus)
+    explicit FakeWatcher(QDBusConnection bus)
     {
-        bus.registerService("org.kde.StatusNotifierWatcher");
-        bus.registerVirtualObject("/StatusNotifierWatcher", this);
+        bus.registerService(kStatusNotifierWatcherService);
+        bus.registerVirtualObject(kStatusNotifierWatcherPath, this);
     }
+    QString introspect(const QString&) const override { return {}; }
+};
+
+// A watcher that takes every call and never answers, as a frozen panel does; it counts the
+// questions about a host.
+class SilentWatcher : public FakeWatcher
+{
+public:
+    using FakeWatcher::FakeWatcher;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection&) override
     {
         hostQuestions += message.member() == "Get";
         return true;
     }
-    QString introspect(const QString&) const override { return {}; }
 
     int hostQuestions = 0;
 };
 
-// A StatusNotifierWatcher that counts the items' registrations and accepts them.
-class RegisteringWatcher : public QDBusVirtualObject
+// A watcher that counts the items' registrations and accepts them.
+class RegisteringWatcher : public FakeWatcher
 {
 public:
-    explicit RegisteringWatcher(QDBusConnection bus)
-    {
-        bus.registerService("org.kde.StatusNotifierWatcher");
-        bus.registerVirtualObject("/StatusNotifierWatcher", this);
-    }
+    using FakeWatcher::FakeWatcher;
     bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override
     {
         if (message.member() != "RegisterStatusNotifierItem")
@@ -211,7 +215,6 @@ public:
         ++registrations;
         return connection.send(message.createReply());
     }
-    QString introspect(const QString&) const override { return {}; }
 
     int registrations = 0;
 };
@@ -300,7 +303,7 @@ TEST(StatusNotifierWatchTest, IconsRegisterWithANewWatcherOnceAHostHasRegistered
     // The item's messages arrive in order: what it sent before is in once this is answered.
     QDBusPendingCall ping =
         QDBusConnection(itemConnection)
-            .asyncCall(QDBusMessage::createMethodCall("org.kde.StatusNotifierWatcher", "/",
+            .asyncCall(QDBusMessage::createMethodCall(kStatusNotifierWatcherService, "/",
                                                       "org.freedesktop.DBus.Peer", "Ping"));
     ASSERT_TRUE(testsupport::WaitUntil([&] {
         QApplication::processEvents();
